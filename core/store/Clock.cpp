@@ -1,0 +1,29 @@
+#include "Clock.h"
+
+namespace lapora {
+
+std::optional<QDate> Clock::fixedDate_;
+std::optional<QTime> Clock::fixedTime_;
+
+QDate Clock::today() {
+    return fixedDate_ ? *fixedDate_ : QDate::currentDate();
+}
+
+QTime Clock::now() {
+    if (fixedTime_)
+        return *fixedTime_;
+    const QTime t = QTime::currentTime();
+    return QTime(t.hour(), t.minute(), t.second());
+}
+
+void Clock::fix(const QDate& d, const QTime& t) {
+    fixedDate_ = d;
+    fixedTime_ = t;
+}
+
+void Clock::release() {
+    fixedDate_.reset();
+    fixedTime_.reset();
+}
+
+} // namespace lapora

@@ -1,0 +1,631 @@
+#include "Database.h"
+
+#include "Collation.h"
+#include "JetFile.h"
+#include "Regional.h"
+#include "StoreError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <string>
+
+namespace lapora {
+
+namespace {
+
+std::uint64_t g_generation = 1;
+
+QByteArray header(const QString& path, int n) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.read(n);
+}
+
+bool isSqliteFile(const QString& path) {
+    return header(path, 16) == QByteArray("SQLite format 3\0", 16);
+}
+
+QString isoDate(const QDate& d) {
+    return d.toString(QStringLiteral("yyyy-MM-dd"));
+}
+QString isoTime(const QTime& t) {
+    return t.toString(QStringLiteral("HH:mm:ss"));
+}
+
+void bindText(sqlite3_stmt* st, int pos, const QString& s) {
+    const QByteArray u = s.toUtf8();
+    sqlite3_bind_text(st, pos, u.constData(), u.size(), SQLITE_TRANSIENT);
+}
+
+QDate fromSerial(double d) {
+    return QDate(1899, 12, 30).addDays(static_cast<qint64>(std::floor(d)));
+}
+
+std::optional<bool> parseBool(const QString& s) {
+    const QString t = s.trimmed().toLower();
+    if (t == QLatin1String("igaz") || t == QLatin1String("igen") || t == QLatin1String("true") ||
+        t == QLatin1String("-1") || t == QLatin1String("1"))
+        return true;
+    if (t == QLatin1String("hamis") || t == QLatin1String("nem") || t == QLatin1String("false") ||
+        t == QLatin1String("0"))
+        return false;
+    return std::nullopt;
+}
+
+} // namespace
+
+// ---- Statement
+
+Statement::Statement(sqlite3* db, const QString& sql) {
+    const QByteArray u = sql.toUtf8();
+    if (!db || sqlite3_prepare_v2(db, u.constData(), u.size(), &st_, nullptr) != SQLITE_OK || !st_) {
+        const std::string msg = db ? sqlite3_errmsg(db) : "closed";
+        sqlite3_finalize(st_);
+        st_ = nullptr;
+        throw StoreError("prepare: " + msg);
+    }
+}
+
+Statement::~Statement() {
+    sqlite3_finalize(st_);
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(st_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    const std::string msg = sqlite3_errmsg(sqlite3_db_handle(st_));
+    sqlite3_reset(st_);
+    throw StoreError("step: " + msg);
+}
+
+void Statement::reset() {
+    sqlite3_reset(st_);
+    sqlite3_clear_bindings(st_);
+}
+
+// ---- ColumnIndex
+
+std::int32_t ColumnIndex::idOf(std::int64_t rowid) const {
+    if (dense) {
+        if (rowid < 0 || rowid >= static_cast<std::int64_t>(byRowid.size()))
+            return -1;
+        return byRowid[static_cast<size_t>(rowid)];
+    }
+    auto it = sparse.find(rowid);
+    return it == sparse.end() ? -1 : it->second;
+}
+
+// ---- Database
+
+QString Database::resolve(const QString& nameOrPath, const QString& folder) {
+    if (nameOrPath.trimmed().isEmpty())
+        return {};
+    QString name = nameOrPath;
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    QFileInfo fi(name);
+    if (fi.isRelative())
+        fi = QFileInfo(QDir(folder.isEmpty() ? QDir::currentPath() : folder), name);
+    if (fi.isFile())
+        return fi.absoluteFilePath();
+    // The program writes the same file names in mixed case: match the last part without case.
+    const QDir dir = fi.absoluteDir();
+    if (!dir.exists())
+        return {};
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& e : entries)
+        if (e.compare(fi.fileName(), Qt::CaseInsensitive) == 0)
+            return dir.absoluteFilePath(e);
+    return {};
+}
+
+std::shared_ptr<Database> Database::open(const QString& nameOrPath, const QString& folder) {
+    const QString path = resolve(nameOrPath, folder);
+    if (path.isEmpty())
+        throw StoreError("no such data file: " + nameOrPath.toStdString());
+    std::shared_ptr<Database> db(new Database);
+    db->path_ = path;
+    if (isSqliteFile(path)) {
+        // Never create: a missing file must fail so the caller's missing-database message can fire.
+        const QByteArray p = QFile::encodeName(path);
+        if (sqlite3_open_v2(p.constData(), &db->db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr) !=
+            SQLITE_OK)
+            throw StoreError("cannot open data file");
+        sqlite3_busy_timeout(db->db_, 3000);
+        db->registerFunctions();
+        try {
+            // Reading the schema proves the file is sound enough to use.
+            Statement st(db->db_, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+            st.step();
+        } catch (const StoreError&) {
+            throw StoreError("damaged data file");
+        }
+        return db;
+    }
+    if (JetFile::looksLikeJet(path)) {
+        db->jet_ = JetFile::open(path);
+        db->jetTables_ = db->jet_->tableNames();
+        if (sqlite3_open_v2(":memory:", &db->db_,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
+                            nullptr) != SQLITE_OK)
+            throw StoreError("cannot open memory database");
+        db->registerFunctions();
+        return db;
+    }
+    throw StoreError("not a data file");
+}
+
+Database::~Database() {
+    sqlite3_close_v2(db_);
+}
+
+void Database::registerFunctions() {
+    registerHungarianCollation(db_);
+}
+
+QStringList Database::tableNames() const {
+    if (jet_)
+        return jetTables_;
+    QStringList out;
+    Statement st(db_, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE "
+                                     "'sqlite\\_%' ESCAPE '\\' ORDER BY rowid"));
+    while (st.step())
+        out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
+    return out;
+}
+
+std::optional<QString> Database::tableName(const QString& anyCase) const {
+    QString want = anyCase.trimmed();
+    if (want.startsWith(QLatin1Char('[')) && want.endsWith(QLatin1Char(']')))
+        want = want.mid(1, want.size() - 2);
+    for (const QString& t : tableNames())
+        if (sameName(t, want))
+            return t;
+    return std::nullopt;
+}
+
+std::vector<Column> Database::columns(const QString& table) {
+    const auto canonical = tableName(table);
+    if (!canonical)
+        throw StoreError("no such table: " + table.toStdString());
+    if (columnCacheGen_ != generation()) {
+        // Schema changes come through execute(); drop what may have changed.
+        columnCache_.clear();
+        columnCacheGen_ = generation();
+    }
+    auto it = columnCache_.find(*canonical);
+    if (it != columnCache_.end())
+        return it->second;
+    std::vector<Column> cols;
+    if (jet_) {
+        cols = jet_->columns(*canonical);
+    } else {
+        Statement st(db_, QStringLiteral("SELECT name, type FROM pragma_table_info(?1)"));
+        bindText(st.get(), 1, *canonical);
+        while (st.step()) {
+            const auto* n = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
+            const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1));
+            cols.push_back(columnFromDeclared(QString::fromUtf8(n), QString::fromUtf8(t ? t : "")));
+        }
+    }
+    columnCache_[*canonical] = cols;
+    return cols;
+}
+
+std::optional<Column> Database::column(const QString& table, const QString& anyCase) {
+    for (const Column& c : columns(table))
+        if (sameName(c.name, anyCase))
+            return c;
+    return std::nullopt;
+}
+
+jetsql::Names Database::names(const QString& table) {
+    jetsql::Names n;
+    n.table = [this](const QString& t) { return tableName(t); };
+    std::vector<Column> cols;
+    try {
+        if (!table.isEmpty())
+            cols = columns(table);
+    } catch (const StoreError&) {
+        // An unknown table: the statement will fail when SQLite sees it.
+    }
+    n.column = [cols](const QString& name) -> std::optional<Column> {
+        for (const Column& c : cols)
+            if (sameName(c.name, name))
+                return c;
+        return std::nullopt;
+    };
+    return n;
+}
+
+void Database::loadJetTable(const QString& canonical) {
+    if (loadedJetTables_.contains(canonical))
+        return;
+    const std::vector<Column> cols = jet_->columns(canonical);
+    QString ddl = QStringLiteral("CREATE TABLE ") + jetsql::quoteName(canonical) + QStringLiteral(" (");
+    QString ins = QStringLiteral("INSERT INTO ") + jetsql::quoteName(canonical) + QStringLiteral(" VALUES (");
+    for (size_t i = 0; i < cols.size(); ++i) {
+        ddl += (i ? QStringLiteral(", ") : QString()) + jetsql::quoteName(cols[i].name) + QLatin1Char(' ') +
+               declaredType(cols[i]);
+        ins += (i ? QStringLiteral(", ?") : QStringLiteral("?"));
+    }
+    ddl += QLatin1Char(')');
+    ins += QLatin1Char(')');
+    executeRaw(ddl);
+    try {
+        executeRaw(QStringLiteral("BEGIN"));
+        Statement st(db_, ins);
+        jet_->readRows(canonical, [&](const std::vector<Value>& row) {
+            st.reset();
+            for (size_t i = 0; i < cols.size() && i < row.size(); ++i)
+                bind(st.get(), static_cast<int>(i) + 1, row[i], cols[i].type);
+            st.step();
+        });
+        executeRaw(QStringLiteral("COMMIT"));
+    } catch (...) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(db_, ("DROP TABLE IF EXISTS " + jetsql::quoteName(canonical).toStdString()).c_str(),
+                     nullptr, nullptr, nullptr);
+        throw;
+    }
+    loadedJetTables_ << canonical;
+}
+
+void Database::prepareTables(const QString& jetSql) {
+    if (!jet_)
+        return;
+    QStringList named = jetsql::isSelect(jetSql) || jetSql.contains(QLatin1Char(' '))
+                            ? jetsql::tablesNamed(jetSql)
+                            : QStringList{jetsql::sourceTable(jetSql)};
+    for (const QString& n : named) {
+        const auto canonical = tableName(n);
+        if (!canonical)
+            throw StoreError("no such table: " + n.toStdString());
+        loadJetTable(*canonical);
+    }
+}
+
+void Database::attach(const jetsql::Attachment& a) {
+    const QString path = resolve(a.path);
+    if (path.isEmpty())
+        throw StoreError("no such file to attach");
+    if (isSqliteFile(path)) {
+        // Read only: the other file is only ever copied from.
+        Statement st(db_, QStringLiteral("ATTACH DATABASE ?1 AS ") + jetsql::quoteName(a.schema));
+        bindText(st.get(), 1,
+                 QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro"));
+        st.step();
+        return;
+    }
+    auto other = Database::open(path);
+    if (!other->isJet())
+        throw StoreError("cannot attach");
+    executeRaw(QStringLiteral("ATTACH DATABASE ':memory:' AS ") + jetsql::quoteName(a.schema));
+    // Copy every table of the Jet file that the statement may name into the attached memory schema.
+    for (const QString& t : other->tableNames()) {
+        other->loadJetTable(t);
+        const auto cols = other->columns(t);
+        QString ddl = QStringLiteral("CREATE TABLE ") + jetsql::quoteName(a.schema) + QLatin1Char('.') +
+                      jetsql::quoteName(t) + QStringLiteral(" (");
+        for (size_t i = 0; i < cols.size(); ++i)
+            ddl += (i ? QStringLiteral(", ") : QString()) + jetsql::quoteName(cols[i].name) +
+                   QLatin1Char(' ') + declaredType(cols[i]);
+        executeRaw(ddl + QLatin1Char(')'));
+        Statement sel(other->handle(), QStringLiteral("SELECT * FROM ") + jetsql::quoteName(t));
+        QString ins = QStringLiteral("INSERT INTO ") + jetsql::quoteName(a.schema) + QLatin1Char('.') +
+                      jetsql::quoteName(t) + QStringLiteral(" VALUES (");
+        for (size_t i = 0; i < cols.size(); ++i)
+            ins += (i ? QStringLiteral(", ?") : QStringLiteral("?"));
+        Statement st(db_, ins + QLatin1Char(')'));
+        while (sel.step()) {
+            st.reset();
+            for (size_t i = 0; i < cols.size(); ++i)
+                sqlite3_bind_value(st.get(), static_cast<int>(i) + 1,
+                                   sqlite3_column_value(sel.get(), static_cast<int>(i)));
+            st.step();
+        }
+    }
+}
+
+void Database::execute(const QString& jetSql) {
+    if (jet_ && !jetsql::isSelect(jetSql))
+        throw StoreError("read only");
+    prepareTables(jetSql);
+    const QStringList named = jetsql::tablesNamed(jetSql);
+    const jetsql::Translation tr =
+        jetsql::translate(jetSql, names(named.isEmpty() ? QString() : named.first()));
+    std::vector<QString> attached;
+    try {
+        for (const auto& a : tr.attachments) {
+            attach(a);
+            attached.push_back(a.schema);
+        }
+        executeRaw(QStringLiteral("BEGIN"));
+        try {
+            Statement st(db_, tr.sql);
+            while (st.step()) {
+            }
+            executeRaw(QStringLiteral("COMMIT"));
+        } catch (...) {
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    } catch (...) {
+        for (const auto& s : attached)
+            sqlite3_exec(db_, ("DETACH DATABASE " + jetsql::quoteName(s).toStdString()).c_str(), nullptr,
+                         nullptr, nullptr);
+        bumpGeneration();
+        throw;
+    }
+    for (const auto& s : attached)
+        sqlite3_exec(db_, ("DETACH DATABASE " + jetsql::quoteName(s).toStdString()).c_str(), nullptr, nullptr,
+                     nullptr);
+    bumpGeneration();
+}
+
+void Database::executeRaw(const QString& sql) {
+    char* err = nullptr;
+    if (sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+        const std::string msg = err ? err : "exec";
+        sqlite3_free(err);
+        throw StoreError(msg);
+    }
+}
+
+std::uint64_t Database::generation() {
+    return g_generation;
+}
+
+void Database::bumpGeneration() {
+    ++g_generation;
+}
+
+std::shared_ptr<const ColumnIndex> Database::columnIndex(const QString& table, const QString& column) {
+    const auto canonical = tableName(table);
+    if (!canonical)
+        throw StoreError("no such table");
+    const auto col = this->column(*canonical, column);
+    if (!col)
+        throw StoreError("no such field");
+    for (auto it = indexes_.begin(); it != indexes_.end(); ++it) {
+        if (it->table == *canonical && it->column == col->name) {
+            if (it->gen == generation())
+                return it->index;
+            indexes_.erase(it);
+            break;
+        }
+    }
+    prepareTables(*canonical);
+    auto idx = std::make_shared<ColumnIndex>();
+    idx->column = *col;
+    std::int64_t maxRowid = 0, count = 0;
+    {
+        Statement st(db_,
+                     QStringLiteral("SELECT max(rowid), count(*) FROM ") + jetsql::quoteName(*canonical));
+        st.step();
+        maxRowid = sqlite3_column_int64(st.get(), 0);
+        count = sqlite3_column_int64(st.get(), 1);
+    }
+    idx->dense = maxRowid >= 0 && maxRowid <= 4 * count + 1024;
+    if (idx->dense)
+        idx->byRowid.assign(static_cast<size_t>(maxRowid) + 1, -1);
+    std::unordered_map<std::string, std::int32_t> seen;
+    Statement st(db_, QStringLiteral("SELECT rowid, ") + jetsql::quoteName(col->name) +
+                          QStringLiteral(" FROM ") + jetsql::quoteName(*canonical));
+    std::string key;
+    while (st.step()) {
+        const std::int64_t rowid = sqlite3_column_int64(st.get(), 0);
+        const int t = sqlite3_column_type(st.get(), 1);
+        key.assign(1, static_cast<char>('0' + t));
+        if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
+            const double d = sqlite3_column_double(st.get(), 1);
+            key.append(reinterpret_cast<const char*>(&d), sizeof d);
+        } else if (t != SQLITE_NULL) {
+            const auto* p = static_cast<const char*>(sqlite3_column_blob(st.get(), 1));
+            key.append(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(st.get(), 1)));
+        }
+        auto [it, inserted] = seen.try_emplace(key, static_cast<std::int32_t>(idx->distinct.size()));
+        if (inserted)
+            idx->distinct.push_back(read(st.get(), 1, col->type));
+        if (idx->dense)
+            idx->byRowid[static_cast<size_t>(rowid)] = it->second;
+        else
+            idx->sparse[rowid] = it->second;
+    }
+    // Few distinct values: worth keeping for the next sort or search on this column.
+    if (idx->distinct.size() <= 200000) {
+        if (indexes_.size() >= 3)
+            indexes_.erase(indexes_.begin());
+        indexes_.push_back({*canonical, col->name, generation(), idx});
+    }
+    return idx;
+}
+
+Value Database::read(sqlite3_stmt* st, int col, ColumnType type) {
+    const int t = sqlite3_column_type(st, col);
+    if (t == SQLITE_NULL)
+        return {};
+    if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
+        const double d = sqlite3_column_double(st, col);
+        switch (type) {
+        case ColumnType::Bool:
+            return Value::boolean(d != 0.0);
+        case ColumnType::Text:
+        case ColumnType::LongText:
+            return Value::text(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, col))));
+        case ColumnType::Date:
+        case ColumnType::DateTime:
+            return Value::date(fromSerial(d));
+        default:
+            return Value::number(d);
+        }
+    }
+    const QString s = QString::fromUtf8(static_cast<const char*>(sqlite3_column_blob(st, col)),
+                                        sqlite3_column_bytes(st, col));
+    switch (type) {
+    case ColumnType::Text:
+    case ColumnType::LongText:
+        return Value::text(s);
+    case ColumnType::Number:
+    case ColumnType::Integer:
+        if (auto n = regional::parseNumber(s))
+            return Value::number(*n);
+        return Value::text(s);
+    case ColumnType::Date: {
+        const QDate d = QDate::fromString(s.left(10), QStringLiteral("yyyy-MM-dd"));
+        return d.isValid() ? Value::date(d) : Value::text(s);
+    }
+    case ColumnType::Time: {
+        const QTime tm = QTime::fromString(s.right(8), QStringLiteral("HH:mm:ss"));
+        return tm.isValid() ? Value::time(tm) : Value::text(s);
+    }
+    case ColumnType::DateTime: {
+        if (s.size() == 8) {
+            const QTime tm = QTime::fromString(s, QStringLiteral("HH:mm:ss"));
+            return tm.isValid() ? Value::time(tm) : Value::text(s);
+        }
+        const QDate d = QDate::fromString(s.left(10), QStringLiteral("yyyy-MM-dd"));
+        if (!d.isValid())
+            return Value::text(s);
+        if (s.size() < 19)
+            return Value::date(d);
+        const QTime tm = QTime::fromString(s.mid(11, 8), QStringLiteral("HH:mm:ss"));
+        if (!tm.isValid() || tm == QTime(0, 0))
+            return Value::date(d);
+        if (d == QDate(1899, 12, 30))
+            return Value::time(tm);
+        return Value::dateTime(QDateTime(d, tm));
+    }
+    case ColumnType::Bool:
+        if (auto b = parseBool(s))
+            return Value::boolean(*b);
+        return Value::text(s);
+    }
+    return Value::text(s);
+}
+
+void Database::bind(sqlite3_stmt* st, int pos, const Value& v, ColumnType type) {
+    using T = Value::Type;
+    if (v.isNull()) {
+        sqlite3_bind_null(st, pos);
+        return;
+    }
+    const bool blankText = v.type() == T::Text && v.asText().trimmed().isEmpty();
+    switch (type) {
+    case ColumnType::Text:
+    case ColumnType::LongText:
+        bindText(st, pos, v.display());
+        return;
+    case ColumnType::Number:
+    case ColumnType::Integer: {
+        double d = 0;
+        if (v.type() == T::Number || v.type() == T::Bool) {
+            d = v.asNumber();
+        } else if (blankText) {
+            sqlite3_bind_null(st, pos);
+            return;
+        } else if (v.type() == T::Text) {
+            auto n = regional::parseNumber(v.asText());
+            if (!n)
+                throw StoreError("not a number");
+            d = *n;
+        } else {
+            throw StoreError("type mismatch");
+        }
+        if (type == ColumnType::Integer)
+            sqlite3_bind_int64(st, pos, static_cast<sqlite3_int64>(std::nearbyint(d)));
+        else
+            sqlite3_bind_double(st, pos, d);
+        return;
+    }
+    case ColumnType::Date: {
+        QDate d;
+        if (v.type() == T::Date || v.type() == T::DateTime)
+            d = v.asDate();
+        else if (blankText) {
+            sqlite3_bind_null(st, pos);
+            return;
+        } else if (v.type() == T::Text) {
+            auto p = regional::parseDate(v.asText());
+            if (!p)
+                throw StoreError("not a date");
+            d = *p;
+        } else if (v.type() == T::Number) {
+            d = fromSerial(v.asNumber());
+        } else {
+            throw StoreError("type mismatch");
+        }
+        bindText(st, pos, isoDate(d));
+        return;
+    }
+    case ColumnType::Time: {
+        QTime t;
+        if (v.type() == T::Time || v.type() == T::DateTime)
+            t = v.asTime();
+        else if (blankText) {
+            sqlite3_bind_null(st, pos);
+            return;
+        } else if (v.type() == T::Text) {
+            auto p = regional::parseTime(v.asText());
+            if (!p)
+                throw StoreError("not a time");
+            t = *p;
+        } else {
+            throw StoreError("type mismatch");
+        }
+        bindText(st, pos, isoTime(t));
+        return;
+    }
+    case ColumnType::DateTime:
+        switch (v.type()) {
+        case T::Date:
+            bindText(st, pos, isoDate(v.asDate()));
+            return;
+        case T::Time:
+            bindText(st, pos, isoTime(v.asTime()));
+            return;
+        case T::DateTime:
+            bindText(st, pos, isoDate(v.asDate()) + QLatin1Char(' ') + isoTime(v.asTime()));
+            return;
+        case T::Text:
+            if (blankText) {
+                sqlite3_bind_null(st, pos);
+                return;
+            }
+            if (auto p = regional::parseDate(v.asText())) {
+                bindText(st, pos, isoDate(*p));
+                return;
+            }
+            if (auto p = regional::parseTime(v.asText())) {
+                bindText(st, pos, isoTime(*p));
+                return;
+            }
+            throw StoreError("not a date");
+        default:
+            throw StoreError("type mismatch");
+        }
+    case ColumnType::Bool:
+        if (v.type() == T::Bool || v.type() == T::Number) {
+            sqlite3_bind_int(st, pos, v.asBool() ? 1 : 0);
+            return;
+        }
+        if (v.type() == T::Text)
+            if (auto b = parseBool(v.asText())) {
+                sqlite3_bind_int(st, pos, *b ? 1 : 0);
+                return;
+            }
+        throw StoreError("not a yes/no value");
+    }
+}
+
+} // namespace lapora

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "JetSql.h"
+#include "Value.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace lapora {
+
+class JetFile;
+
+// One prepared statement, finalized when it goes.
+class Statement {
+public:
+    Statement(sqlite3* db, const QString& sql); // StoreError when SQLite refuses it
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    sqlite3_stmt* get() const { return st_; }
+    bool step(); // true: a row; false: done; StoreError on failure
+    void reset();
+
+private:
+    sqlite3_stmt* st_ = nullptr;
+};
+
+// The values of one column of a table, each row's value given as an index into its distinct values:
+// header sorts and searches look at every row, and most columns hold few distinct values.
+struct ColumnIndex {
+    Column column;
+    std::vector<Value> distinct;
+    std::vector<std::int32_t> byRowid; // dense, -1 where no row; used when rowids are compact
+    std::unordered_map<std::int64_t, std::int32_t> sparse;
+    bool dense = true;
+    std::int32_t idOf(std::int64_t rowid) const;
+};
+
+// A data file. SQLite files are read-write, never created by opening; Jet files are read through libmdb,
+// read only, their tables copied on first use into an in-memory SQLite database so one engine runs every SQL.
+class Database {
+public:
+    // Finds a data file by name in the folder (the name matched without regard to case), or takes a full
+    // path. Empty when there is no such file.
+    static QString resolve(const QString& nameOrPath, const QString& folder = QString());
+    // StoreError when the file is missing, unreadable, damaged or of another kind.
+    static std::shared_ptr<Database> open(const QString& nameOrPath, const QString& folder = QString());
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    QString path() const { return path_; }
+    bool isJet() const { return jet_ != nullptr; }
+    bool readOnly() const { return isJet(); }
+    sqlite3* handle() const { return db_; }
+
+    QStringList tableNames() const;
+    std::optional<QString> tableName(const QString& anyCase) const; // canonical spelling
+    // Columns in stored order; StoreError for a missing table.
+    std::vector<Column> columns(const QString& table);
+    std::optional<Column> column(const QString& table, const QString& anyCase);
+    jetsql::Names names(const QString& table);
+
+    // Makes sure every table a statement names is readable (copies Jet tables in).
+    void prepareTables(const QString& jetSql);
+    // Runs a statement of the program's own (Jet SQL), in one transaction; StoreError on failure.
+    void execute(const QString& jetSql);
+    // Runs SQLite text as it stands (schema work, pragmas).
+    void executeRaw(const QString& sql);
+
+    // Bumped on every write through any connection of this process, so cached rows can tell they are stale.
+    static std::uint64_t generation();
+    static void bumpGeneration();
+
+    // Cached column values (see ColumnIndex); rebuilt after any write.
+    std::shared_ptr<const ColumnIndex> columnIndex(const QString& table, const QString& column);
+
+    // Converts between stored SQLite values and Values by column type.
+    static Value read(sqlite3_stmt* st, int col, ColumnType type);
+    static void bind(sqlite3_stmt* st, int pos, const Value& v, ColumnType type); // StoreError on a mismatch
+
+private:
+    Database() = default;
+    void loadJetTable(const QString& canonical);
+    void registerFunctions();
+    void attach(const jetsql::Attachment& a);
+
+    QString path_;
+    sqlite3* db_ = nullptr;
+    std::unique_ptr<JetFile> jet_;
+    QStringList jetTables_;       // catalog of the Jet file
+    QStringList loadedJetTables_; // those already copied in
+    std::map<QString, std::vector<Column>> columnCache_;
+    std::uint64_t columnCacheGen_ = 0;
+    struct IndexEntry {
+        QString table, column;
+        std::uint64_t gen;
+        std::shared_ptr<const ColumnIndex> index;
+    };
+    std::vector<IndexEntry> indexes_;
+};
+
+} // namespace lapora

@@ -1,0 +1,692 @@
+#include "View.h"
+
+#include "Collation.h"
+#include "Criteria.h"
+#include "JetSql.h"
+#include "StoreError.h"
+
+#include <QCollator>
+#include <QLocale>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <numeric>
+
+namespace lapora {
+
+namespace {
+
+constexpr size_t kRowCacheSize = 512;
+
+// Order of values inside one column: Null first, then numbers, dates and times, texts.
+int typeRank(const Value& v) {
+    switch (v.type()) {
+    case Value::Type::Null:
+        return 0;
+    case Value::Type::Number:
+    case Value::Type::Bool:
+        return 1;
+    case Value::Type::Date:
+    case Value::Type::DateTime:
+    case Value::Type::Time:
+        return 2;
+    case Value::Type::Text:
+        return 3;
+    }
+    return 4;
+}
+
+// Ranks of the distinct values of a column, in the column's order (Hungarian for text columns).
+std::vector<std::int32_t> rankDistinct(const std::vector<Value>& distinct, bool hungarian) {
+    const size_t n = distinct.size();
+    std::vector<std::int32_t> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    if (hungarian) {
+        // Sort keys turn each collated comparison into a byte comparison.
+        QCollator c(QLocale(QLocale::Hungarian, QLocale::Hungary));
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        std::vector<std::optional<QCollatorSortKey>> keys(n);
+        for (size_t i = 0; i < n; ++i)
+            if (distinct[i].type() == Value::Type::Text)
+                keys[i].emplace(c.sortKey(distinct[i].asText()));
+        auto less = [&](std::int32_t a, std::int32_t b) {
+            const Value& x = distinct[static_cast<size_t>(a)];
+            const Value& y = distinct[static_cast<size_t>(b)];
+            const int rx = typeRank(x), ry = typeRank(y);
+            if (rx != ry)
+                return rx < ry;
+            if (rx == 3)
+                return keys[static_cast<size_t>(a)]->compare(*keys[static_cast<size_t>(b)]) < 0;
+            if (rx == 1)
+                return x.asNumber() < y.asNumber();
+            if (rx == 2) {
+                if (x.type() == Value::Type::Time && y.type() == Value::Type::Time)
+                    return x.asTime() < y.asTime();
+                return x.asDateTime() < y.asDateTime();
+            }
+            return false;
+        };
+        std::stable_sort(order.begin(), order.end(), less);
+    } else {
+        auto less = [&](std::int32_t a, std::int32_t b) {
+            const Value& x = distinct[static_cast<size_t>(a)];
+            const Value& y = distinct[static_cast<size_t>(b)];
+            const int rx = typeRank(x), ry = typeRank(y);
+            if (rx != ry)
+                return rx < ry;
+            if (rx == 3)
+                return x.asText() < y.asText();
+            if (rx == 1)
+                return x.asNumber() < y.asNumber();
+            if (rx == 2) {
+                if (x.type() == Value::Type::Time && y.type() == Value::Type::Time)
+                    return x.asTime() < y.asTime();
+                return x.asDateTime() < y.asDateTime();
+            }
+            return false;
+        };
+        std::stable_sort(order.begin(), order.end(), less);
+    }
+    // Equal values (as the order sees them) share a rank, so ties keep the row set's order.
+    std::vector<std::int32_t> rank(n, 0);
+    std::int32_t r = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (i > 0) {
+            const Value& a = distinct[static_cast<size_t>(order[i - 1])];
+            const Value& b = distinct[static_cast<size_t>(order[i])];
+            bool same = typeRank(a) == typeRank(b);
+            if (same && typeRank(a) == 3)
+                same = hungarian ? compareHungarian(a.asText(), b.asText()) == 0 : a.asText() == b.asText();
+            else if (same && typeRank(a) == 1)
+                same = a.asNumber() == b.asNumber();
+            else if (same && typeRank(a) == 2)
+                same = a == b;
+            if (!same)
+                ++r;
+        }
+        rank[static_cast<size_t>(order[i])] = r;
+    }
+    return rank;
+}
+
+} // namespace
+
+View::View(std::shared_ptr<Database> db, const QString& source) {
+    open(std::move(db), source);
+}
+
+View::~View() = default;
+
+void View::open(std::shared_ptr<Database> db, const QString& source) {
+    if (!db)
+        throw StoreError("no database");
+    std::vector<Column> cols;
+    QString table, list;
+    // Build everything first: a failed open leaves the view as it was.
+    auto* self = this;
+    std::shared_ptr<Database> keep = db_;
+    db_ = db;
+    Keyset ks;
+    try {
+        ks = self->runSource(source, &cols, &table, &list);
+    } catch (...) {
+        db_ = keep;
+        throw;
+    }
+    source_ = source;
+    table_ = table;
+    selectList_ = list;
+    columns_ = std::move(cols);
+    keys_ = std::move(ks);
+    fetch_.reset();
+    cache_.clear();
+    pos_ = 0;
+    deletedCurrent_ = false;
+    noMatch_ = false;
+    sortText_.clear();
+    mode_ = EditMode::None;
+    pending_.clear();
+    notify(Change::Rows);
+}
+
+View::Keyset View::runSource(const QString& source, std::vector<Column>* cols, QString* table,
+                             QString* selectList) const {
+    Database& db = *db_;
+    db.prepareTables(source);
+    Keyset ks;
+    if (!jetsql::isSelect(source)) {
+        const auto canonical =
+            db.tableName(source.trimmed().remove(QLatin1Char('[')).remove(QLatin1Char(']')));
+        if (!canonical)
+            throw StoreError("no such table");
+        *table = *canonical;
+        *selectList = QStringLiteral("*");
+        *cols = db.columns(*canonical);
+        Statement st(db.handle(), QStringLiteral("SELECT rowid FROM ") + jetsql::quoteName(*canonical) +
+                                      QStringLiteral(" ORDER BY rowid"));
+        while (st.step())
+            ks.rowids.push_back(sqlite3_column_int64(st.get(), 0));
+        return ks;
+    }
+    const QString named = jetsql::sourceTable(source);
+    const jetsql::Names names = db.names(named);
+    if (auto sel = jetsql::parseSelect(source, names)) {
+        const auto canonical = db.tableName(sel->table);
+        if (!canonical)
+            throw StoreError("no such table");
+        *table = *canonical;
+        *selectList = sel->columns;
+        QString sql = QStringLiteral("SELECT rowid FROM ") + jetsql::quoteName(*canonical);
+        if (!sel->where.isEmpty())
+            sql += QStringLiteral(" WHERE ") + sel->where;
+        sql += QStringLiteral(" ORDER BY ") +
+               (sel->orderBy.isEmpty() ? QStringLiteral("rowid") : sel->orderBy + QStringLiteral(", rowid"));
+        // The select list must be valid too: prepare the row fetch once here so a bad field fails the open.
+        Statement probe(db.handle(), QStringLiteral("SELECT ") + sel->columns + QStringLiteral(" FROM ") +
+                                         jetsql::quoteName(*canonical) + QStringLiteral(" WHERE rowid = ?1"));
+        cols->clear();
+        const int n = sqlite3_column_count(probe.get());
+        for (int i = 0; i < n; ++i) {
+            const char* decl = sqlite3_column_decltype(probe.get(), i);
+            cols->push_back(columnFromDeclared(QString::fromUtf8(sqlite3_column_name(probe.get(), i)),
+                                               QString::fromUtf8(decl ? decl : "")));
+        }
+        Statement st(db.handle(), sql);
+        while (st.step())
+            ks.rowids.push_back(sqlite3_column_int64(st.get(), 0));
+        return ks;
+    }
+    // Anything else runs once into a read-only snapshot.
+    const jetsql::Translation tr = jetsql::translate(source, names);
+    Statement st(db.handle(), tr.sql);
+    const int n = sqlite3_column_count(st.get());
+    cols->clear();
+    for (int i = 0; i < n; ++i) {
+        const char* decl = sqlite3_column_decltype(st.get(), i);
+        cols->push_back(columnFromDeclared(QString::fromUtf8(sqlite3_column_name(st.get(), i)),
+                                           QString::fromUtf8(decl ? decl : "")));
+    }
+    ks.isSnapshot = true;
+    while (st.step()) {
+        std::vector<Value> row;
+        row.reserve(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            ColumnType t = (*cols)[static_cast<size_t>(i)].type;
+            if (sqlite3_column_decltype(st.get(), i) == nullptr) {
+                const int st_t = sqlite3_column_type(st.get(), i);
+                t = (st_t == SQLITE_INTEGER || st_t == SQLITE_FLOAT) ? ColumnType::Number : ColumnType::Text;
+            }
+            row.push_back(Database::read(st.get(), i, t));
+        }
+        ks.snapshot.push_back(std::move(row));
+        ks.rowids.push_back(static_cast<std::int64_t>(ks.snapshot.size() - 1));
+    }
+    table->clear();
+    *selectList = QString();
+    return ks;
+}
+
+void View::requery() {
+    requireOpen();
+    aboutToMove();
+    std::vector<Column> cols;
+    QString table, list;
+    Keyset ks = runSource(source_, &cols, &table, &list);
+    const QString keepSort = sortText_;
+    table_ = table;
+    selectList_ = list;
+    columns_ = std::move(cols);
+    keys_ = std::move(ks);
+    fetch_.reset();
+    cache_.clear();
+    pos_ = 0;
+    deletedCurrent_ = false;
+    mode_ = EditMode::None;
+    pending_.clear();
+    if (!keepSort.isEmpty()) {
+        try {
+            keys_ = sorted(keepSort);
+        } catch (const StoreError&) {
+            sortText_.clear();
+        }
+    }
+    notify(Change::Rows);
+}
+
+void View::recreate() {
+    requireOpen();
+    auto db = db_;
+    const QString src = source_;
+    aboutToMove();
+    open(db, src);
+}
+
+void View::close() {
+    if (!db_)
+        throw StoreError("not open");
+    if (mode_ != EditMode::None)
+        cancelUpdate();
+    db_.reset();
+    fetch_.reset();
+    cache_.clear();
+    keys_ = Keyset();
+    columns_.clear();
+    pos_ = 0;
+    notify(Change::Rows);
+}
+
+void View::requireOpen() const {
+    if (!db_)
+        throw StoreError("view closed");
+}
+
+int View::recordCount() const {
+    requireOpen();
+    return static_cast<int>(keys_.rowids.size());
+}
+
+bool View::eof() const {
+    return !db_ || pos_ >= static_cast<int>(keys_.rowids.size());
+}
+
+bool View::bof() const {
+    return !db_ || keys_.rowids.empty() || pos_ < 0;
+}
+
+bool View::hasCurrent() const {
+    return db_ && !deletedCurrent_ && pos_ >= 0 && pos_ < static_cast<int>(keys_.rowids.size());
+}
+
+void View::requireCurrent() const {
+    if (!hasCurrent())
+        throw StoreError("no current record");
+}
+
+void View::aboutToMove() {
+    if (beforeMove_ && !inBeforeMove_) {
+        inBeforeMove_ = true;
+        try {
+            beforeMove_();
+        } catch (...) {
+            inBeforeMove_ = false;
+            throw;
+        }
+        inBeforeMove_ = false;
+    }
+    if (mode_ != EditMode::None)
+        cancelUpdate();
+}
+
+void View::moveFirst() {
+    requireOpen();
+    if (keys_.rowids.empty())
+        throw StoreError("no current record");
+    aboutToMove();
+    pos_ = 0;
+    deletedCurrent_ = false;
+    notify(Change::Current);
+}
+
+void View::moveLast() {
+    requireOpen();
+    if (keys_.rowids.empty())
+        throw StoreError("no current record");
+    aboutToMove();
+    pos_ = static_cast<int>(keys_.rowids.size()) - 1;
+    deletedCurrent_ = false;
+    notify(Change::Current);
+}
+
+void View::moveNext() {
+    requireOpen();
+    if (deletedCurrent_) {
+        // After Delete the position already names the row that followed.
+        deletedCurrent_ = false;
+        notify(Change::Current);
+        return;
+    }
+    if (eof())
+        throw StoreError("no current record");
+    aboutToMove();
+    ++pos_;
+    notify(Change::Current);
+}
+
+void View::movePrevious() {
+    requireOpen();
+    if (deletedCurrent_) {
+        deletedCurrent_ = false;
+        pos_ = std::max(-1, pos_ - 1);
+        notify(Change::Current);
+        return;
+    }
+    if (pos_ < 0 || keys_.rowids.empty())
+        throw StoreError("no current record");
+    aboutToMove();
+    pos_ = std::min(pos_, static_cast<int>(keys_.rowids.size())) - 1;
+    notify(Change::Current);
+}
+
+void View::moveTo(int row) {
+    requireOpen();
+    if (row < 0 || row >= static_cast<int>(keys_.rowids.size()))
+        throw StoreError("no such row");
+    if (row == pos_ && !deletedCurrent_)
+        return;
+    aboutToMove();
+    pos_ = row;
+    deletedCurrent_ = false;
+    notify(Change::Current);
+}
+
+void View::writable() const {
+    requireOpen();
+    if (db_->readOnly() || keys_.isSnapshot || table_.isEmpty())
+        throw StoreError("read only");
+}
+
+void View::addNew() {
+    writable();
+    if (mode_ != EditMode::None)
+        cancelUpdate();
+    mode_ = EditMode::AddNew;
+    pending_.assign(columns_.size(), std::nullopt);
+}
+
+void View::edit() {
+    writable();
+    requireCurrent();
+    mode_ = EditMode::Edit;
+    pending_.assign(columns_.size(), std::nullopt);
+}
+
+void View::cancelUpdate() {
+    mode_ = EditMode::None;
+    pending_.clear();
+}
+
+void View::update() {
+    writable();
+    if (mode_ == EditMode::None)
+        throw StoreError("update without edit");
+    std::vector<int> set;
+    for (size_t i = 0; i < pending_.size(); ++i)
+        if (pending_[i])
+            set.push_back(static_cast<int>(i));
+    sqlite3* h = db_->handle();
+    if (mode_ == EditMode::AddNew) {
+        QString sql = QStringLiteral("INSERT INTO ") + jetsql::quoteName(table_);
+        if (set.empty()) {
+            sql += QStringLiteral(" DEFAULT VALUES");
+        } else {
+            QString names, marks;
+            for (size_t k = 0; k < set.size(); ++k) {
+                names += (k ? QStringLiteral(", ") : QString()) +
+                         jetsql::quoteName(columns_[static_cast<size_t>(set[k])].name);
+                marks += (k ? QStringLiteral(", ?") : QStringLiteral("?"));
+            }
+            sql += QStringLiteral(" (") + names + QStringLiteral(") VALUES (") + marks + QLatin1Char(')');
+        }
+        Statement st(h, sql);
+        for (size_t k = 0; k < set.size(); ++k)
+            Database::bind(st.get(), static_cast<int>(k) + 1, *pending_[static_cast<size_t>(set[k])],
+                           columns_[static_cast<size_t>(set[k])].type);
+        st.step();
+        Database::bumpGeneration();
+        // The new row shows last until the view is reopened; the current row stays where it was.
+        keys_.rowids.push_back(sqlite3_last_insert_rowid(h));
+        mode_ = EditMode::None;
+        pending_.clear();
+        notify(Change::Rows);
+        return;
+    }
+    requireCurrent();
+    if (!set.empty()) {
+        QString sql = QStringLiteral("UPDATE ") + jetsql::quoteName(table_) + QStringLiteral(" SET ");
+        for (size_t k = 0; k < set.size(); ++k)
+            sql += (k ? QStringLiteral(", ") : QString()) +
+                   jetsql::quoteName(columns_[static_cast<size_t>(set[k])].name) + QStringLiteral(" = ?");
+        sql += QStringLiteral(" WHERE rowid = ?");
+        Statement st(h, sql);
+        for (size_t k = 0; k < set.size(); ++k)
+            Database::bind(st.get(), static_cast<int>(k) + 1, *pending_[static_cast<size_t>(set[k])],
+                           columns_[static_cast<size_t>(set[k])].type);
+        sqlite3_bind_int64(st.get(), static_cast<int>(set.size()) + 1,
+                           keys_.rowids[static_cast<size_t>(pos_)]);
+        st.step();
+        Database::bumpGeneration();
+    }
+    mode_ = EditMode::None;
+    pending_.clear();
+    notify(Change::Values);
+}
+
+void View::remove() {
+    writable();
+    requireCurrent();
+    if (mode_ != EditMode::None)
+        cancelUpdate();
+    Statement st(db_->handle(), QStringLiteral("DELETE FROM ") + jetsql::quoteName(table_) +
+                                    QStringLiteral(" WHERE rowid = ?"));
+    sqlite3_bind_int64(st.get(), 1, keys_.rowids[static_cast<size_t>(pos_)]);
+    st.step();
+    Database::bumpGeneration();
+    keys_.rowids.erase(keys_.rowids.begin() + pos_);
+    deletedCurrent_ = true;
+    notify(Change::Rows);
+}
+
+int View::fieldIndex(const QString& name) const {
+    QString n = name;
+    if (n.startsWith(QLatin1Char('[')) && n.endsWith(QLatin1Char(']')))
+        n = n.mid(1, n.size() - 2);
+    for (size_t i = 0; i < columns_.size(); ++i)
+        if (sameName(columns_[i].name, n))
+            return static_cast<int>(i);
+    return -1;
+}
+
+const std::vector<Value>& View::row(int index) const {
+    requireOpen();
+    if (index < 0 || index >= static_cast<int>(keys_.rowids.size()))
+        throw StoreError("no such row");
+    if (keys_.isSnapshot)
+        return keys_.snapshot[static_cast<size_t>(keys_.rowids[static_cast<size_t>(index)])];
+    if (cacheGen_ != Database::generation()) {
+        cache_.clear();
+        cacheGen_ = Database::generation();
+    }
+    const std::int64_t rowid = keys_.rowids[static_cast<size_t>(index)];
+    auto it = cache_.find(rowid);
+    if (it != cache_.end())
+        return it->second;
+    if (!fetch_)
+        fetch_ = std::make_unique<Statement>(
+            db_->handle(), QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") +
+                               jetsql::quoteName(table_) + QStringLiteral(" WHERE rowid = ?1"));
+    fetch_->reset();
+    sqlite3_bind_int64(fetch_->get(), 1, rowid);
+    std::vector<Value> values;
+    if (fetch_->step()) {
+        values.reserve(columns_.size());
+        for (size_t i = 0; i < columns_.size(); ++i)
+            values.push_back(Database::read(fetch_->get(), static_cast<int>(i), columns_[i].type));
+    } else {
+        // Deleted through another view: the row reads as all Null.
+        values.assign(columns_.size(), Value());
+    }
+    fetch_->reset();
+    if (cache_.size() >= kRowCacheSize)
+        cache_.clear();
+    return cache_.emplace(rowid, std::move(values)).first->second;
+}
+
+Value View::field(int i) const {
+    requireCurrent();
+    if (i < 0 || i >= fieldCount())
+        throw StoreError("no such field");
+    if (mode_ != EditMode::None && pending_[static_cast<size_t>(i)])
+        return *pending_[static_cast<size_t>(i)];
+    if (mode_ == EditMode::AddNew)
+        return {};
+    return row(pos_)[static_cast<size_t>(i)];
+}
+
+Value View::field(const QString& name) const {
+    const int i = fieldIndex(name);
+    if (i < 0)
+        throw StoreError("no such field: " + name.toStdString());
+    return field(i);
+}
+
+void View::setField(int i, const Value& v) {
+    if (mode_ == EditMode::None)
+        throw StoreError("set without edit");
+    if (i < 0 || i >= fieldCount())
+        throw StoreError("no such field");
+    pending_[static_cast<size_t>(i)] = v;
+}
+
+void View::setField(const QString& name, const Value& v) {
+    const int i = fieldIndex(name);
+    if (i < 0)
+        throw StoreError("no such field: " + name.toStdString());
+    setField(i, v);
+}
+
+Value View::valueAt(int r, int c) const {
+    if (c < 0 || c >= fieldCount())
+        throw StoreError("no such field");
+    return row(r)[static_cast<size_t>(c)];
+}
+
+bool View::findFirst(const QString& criteriaText) {
+    requireOpen();
+    const Criteria crit = Criteria::parse(criteriaText);
+    const int col = fieldIndex(crit.field());
+    if (col < 0)
+        throw StoreError("no such field in criteria");
+    int found = -1;
+    const int n = static_cast<int>(keys_.rowids.size());
+    if (keys_.isSnapshot) {
+        for (int i = 0; i < n && found < 0; ++i)
+            if (crit.matches(row(i)[static_cast<size_t>(col)]))
+                found = i;
+    } else {
+        // Every value is tested once per distinct value, then the rows are walked in the view's order.
+        const auto idx = db_->columnIndex(table_, columns_[static_cast<size_t>(col)].name);
+        std::vector<signed char> hit(idx->distinct.size(), -1);
+        for (int i = 0; i < n && found < 0; ++i) {
+            const std::int32_t id = idx->idOf(keys_.rowids[static_cast<size_t>(i)]);
+            if (id < 0)
+                continue;
+            signed char& h = hit[static_cast<size_t>(id)];
+            if (h < 0)
+                h = crit.matches(idx->distinct[static_cast<size_t>(id)]) ? 1 : 0;
+            if (h)
+                found = i;
+        }
+    }
+    noMatch_ = found < 0;
+    if (found >= 0) {
+        aboutToMove();
+        pos_ = found;
+        deletedCurrent_ = false;
+        notify(Change::Current);
+    }
+    return !noMatch_;
+}
+
+View::Bookmark View::bookmark() const {
+    requireCurrent();
+    return keys_.rowids[static_cast<size_t>(pos_)];
+}
+
+void View::setBookmark(Bookmark b) {
+    requireOpen();
+    const auto it = std::find(keys_.rowids.begin(), keys_.rowids.end(), b);
+    if (it == keys_.rowids.end())
+        throw StoreError("bookmark not valid");
+    moveTo(static_cast<int>(it - keys_.rowids.begin()));
+}
+
+View::Keyset View::sorted(const QString& sortBy) const {
+    QString s = sortBy.trimmed();
+    bool desc = false;
+    if (s.endsWith(QLatin1String(" DESC"), Qt::CaseInsensitive)) {
+        desc = true;
+        s.chop(5);
+    } else if (s.endsWith(QLatin1String(" ASC"), Qt::CaseInsensitive)) {
+        s.chop(4);
+    }
+    s = s.trimmed();
+    const int col = fieldIndex(s);
+    if (col < 0)
+        throw StoreError("no such field to sort by");
+    const Column& c = columns_[static_cast<size_t>(col)];
+    const bool text = c.type == ColumnType::Text || c.type == ColumnType::LongText;
+    const size_t n = keys_.rowids.size();
+    std::vector<std::int32_t> rankOfRow(n);
+    if (keys_.isSnapshot) {
+        std::vector<Value> vals;
+        vals.reserve(n);
+        for (size_t i = 0; i < n; ++i)
+            vals.push_back(keys_.snapshot[static_cast<size_t>(keys_.rowids[i])][static_cast<size_t>(col)]);
+        const auto rank = rankDistinct(vals, text);
+        for (size_t i = 0; i < n; ++i)
+            rankOfRow[i] = rank[i];
+    } else {
+        const auto idx = db_->columnIndex(table_, c.name);
+        const auto rank = rankDistinct(idx->distinct, text);
+        for (size_t i = 0; i < n; ++i) {
+            const std::int32_t id = idx->idOf(keys_.rowids[i]);
+            rankOfRow[i] = id < 0 ? -1 : rank[static_cast<size_t>(id)];
+        }
+    }
+    std::vector<std::uint32_t> order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    if (desc)
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return rankOfRow[a] > rankOfRow[b]; });
+    else
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return rankOfRow[a] < rankOfRow[b]; });
+    Keyset out;
+    out.isSnapshot = keys_.isSnapshot;
+    out.snapshot = keys_.snapshot;
+    out.rowids.reserve(n);
+    for (std::uint32_t i : order)
+        out.rowids.push_back(keys_.rowids[i]);
+    return out;
+}
+
+void View::sort(const QString& text) {
+    requireOpen();
+    Keyset ks = sorted(text); // fails before anything changes
+    aboutToMove();
+    keys_ = std::move(ks);
+    sortText_ = text;
+    pos_ = 0;
+    deletedCurrent_ = false;
+    notify(Change::Rows);
+}
+
+int View::subscribe(std::function<void(Change)> f) {
+    observers_.emplace_back(nextObserver_, std::move(f));
+    return nextObserver_++;
+}
+
+void View::unsubscribe(int id) {
+    observers_.erase(
+        std::remove_if(observers_.begin(), observers_.end(), [id](const auto& p) { return p.first == id; }),
+        observers_.end());
+}
+
+void View::notify(Change c) {
+    const auto copy = observers_;
+    for (const auto& [id, f] : copy)
+        f(c);
+}
+
+} // namespace lapora

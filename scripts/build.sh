@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds Lapora into build/ (or, with --sanitize, an AddressSanitizer + UBSan build into build-asan/).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+dir=build
+flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if [ "${1:-}" = "--sanitize" ]; then
+    dir=build-asan
+    flags=(-DCMAKE_BUILD_TYPE=Debug -DLAPORA_SANITIZE=ON)
+fi
+cmake -S . -B "$dir" "${flags[@]}" >/dev/null
+cmake --build "$dir" -j"$(nproc)"

@@ -1,0 +1,297 @@
+#include "Clock.h"
+#include "Database.h"
+#include "LogEntry.h"
+#include "StoreError.h"
+#include "View.h"
+#include "WorkFolder.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+using namespace lapora;
+using lapora::test::WorkFolder;
+
+namespace {
+
+const QString kJobs = QString::fromUtf8("select * from Laporak order by Dátum, MunkalapSzáma");
+
+// A working folder with a few job sheets, stored out of date order on purpose.
+class ViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db = Database::open(QStringLiteral("lapora.mdb"));
+        View t(db, QStringLiteral("Laporak"));
+        add(t, QDate(2013, 3, 4), "Kovács és Társa Kft.", "00003");
+        add(t, QDate(2013, 1, 15), "Árvíztűrő Kft.", "00001");
+        add(t, QDate(2013, 5, 7), "csavar Bt.", "00004");
+        add(t, QDate(2013, 2, 26), "Cukor Zrt.", "00002");
+    }
+    static void add(View& t, QDate d, const char* name, const char* no) {
+        t.addNew();
+        t.setField(QString::fromUtf8("Dátum"), Value::date(d));
+        t.setField(QString::fromUtf8("CégNeve"), Value::text(QString::fromUtf8(name)));
+        t.setField(QString::fromUtf8("MunkalapSzáma"), Value::text(QString::fromUtf8(no)));
+        t.update();
+    }
+    static QStringList column(View& v, const char* field) {
+        QStringList out;
+        for (int i = 0; i < v.recordCount(); ++i)
+            out << v.valueAt(i, v.fieldIndex(QString::fromUtf8(field))).display();
+        return out;
+    }
+    WorkFolder wf;
+    std::shared_ptr<Database> db;
+};
+
+TEST_F(ViewTest, OpensInSourceOrder) {
+    View v(db, kJobs);
+    EXPECT_EQ(v.recordCount(), 4);
+    EXPECT_FALSE(v.bof());
+    EXPECT_FALSE(v.eof());
+    EXPECT_EQ(column(v, "MunkalapSzáma"), (QStringList{"00001", "00002", "00003", "00004"}));
+    EXPECT_EQ(v.field(0).asDate(), QDate(2013, 1, 15)); // by position
+    EXPECT_EQ(v.field(QString::fromUtf8("cégneve")).asText(),
+              QString::fromUtf8("Árvíztűrő Kft."));          // case-blind
+    EXPECT_TRUE(v.field(QString::fromUtf8("Idő")).isNull()); // never set
+    EXPECT_TRUE(v.field(QString::fromUtf8("NettóÁr")).isNull());
+    EXPECT_THROW(v.field(QStringLiteral("NincsIlyen")), StoreError);
+}
+
+TEST_F(ViewTest, AddedRowShowsLastUntilReopened) {
+    View v(db, kJobs);
+    v.moveFirst();
+    add(v, QDate(2012, 1, 1), "Új Kft.", "00000");
+    EXPECT_EQ(v.position(), 0); // the current row stays where it was
+    EXPECT_EQ(v.recordCount(), 5);
+    v.moveLast();
+    EXPECT_EQ(v.field(QString::fromUtf8("MunkalapSzáma")).asText(), QStringLiteral("00000"));
+    v.requery();
+    EXPECT_EQ(v.field(QString::fromUtf8("MunkalapSzáma")).asText(),
+              QStringLiteral("00000")); // first by date now
+}
+
+TEST_F(ViewTest, MovesAndEndMarks) {
+    View v(db, kJobs);
+    v.moveLast();
+    v.moveNext();
+    EXPECT_TRUE(v.eof());
+    EXPECT_THROW(v.moveNext(), StoreError);
+    EXPECT_THROW(v.field(0), StoreError);
+    v.moveFirst();
+    v.movePrevious();
+    EXPECT_TRUE(v.bof());
+    EXPECT_THROW(v.movePrevious(), StoreError);
+
+    View empty(db, QStringLiteral("select * from Laporak where MunkalapSzáma = 'nincs'"));
+    EXPECT_EQ(empty.recordCount(), 0);
+    EXPECT_TRUE(empty.bof());
+    EXPECT_TRUE(empty.eof());
+    EXPECT_THROW(empty.moveFirst(), StoreError);
+    EXPECT_THROW(empty.moveLast(), StoreError);
+}
+
+TEST_F(ViewTest, DeleteThenMoveOn) {
+    View v(db, kJobs);
+    v.moveTo(1);
+    v.remove();
+    EXPECT_THROW(v.field(0), StoreError); // no current row after Delete
+    v.moveNext();
+    EXPECT_EQ(v.field(QString::fromUtf8("MunkalapSzáma")).asText(), QStringLiteral("00003"));
+    v.moveLast();
+    v.remove();
+    v.moveNext();
+    EXPECT_TRUE(v.eof()); // deleting the last row and moving on runs past the end
+    EXPECT_EQ(v.recordCount(), 2);
+    v.moveLast();
+    EXPECT_EQ(v.field(QString::fromUtf8("MunkalapSzáma")).asText(), QStringLiteral("00003"));
+
+    // The loop of the exit check: delete while walking from the first row to the end.
+    View all(db, kJobs);
+    all.moveFirst();
+    while (!all.eof()) {
+        all.remove();
+        all.moveNext();
+    }
+    all.requery();
+    EXPECT_EQ(all.recordCount(), 0);
+}
+
+TEST_F(ViewTest, EditUpdateAndPendingEdits) {
+    View v(db, kJobs);
+    EXPECT_THROW(v.setField(0, Value()), StoreError); // no Edit or AddNew
+    v.moveTo(2);
+    v.edit();
+    v.setField(QString::fromUtf8("NettóÁr"), Value::text(QStringLiteral("12,5")));
+    EXPECT_EQ(v.field(QString::fromUtf8("NettóÁr")).asText(), QStringLiteral("12,5")); // the edit shows
+    v.update();
+    EXPECT_EQ(v.field(QString::fromUtf8("NettóÁr")).asNumber(), 12.5);
+
+    // A value of the wrong kind fails the update and keeps the edit open.
+    v.edit();
+    v.setField(QString::fromUtf8("NettóÁr"), Value::text(QStringLiteral("1,2,3")));
+    EXPECT_THROW(v.update(), StoreError);
+    EXPECT_EQ(v.editMode(), View::EditMode::Edit);
+    v.cancelUpdate();
+    EXPECT_EQ(v.field(QString::fromUtf8("NettóÁr")).asNumber(), 12.5);
+
+    // A move without Update drops the edit, unless bound controls write it first.
+    v.edit();
+    v.setField(QString::fromUtf8("CégNeve"), Value::text(QStringLiteral("Elveszett")));
+    v.moveFirst();
+    v.moveTo(2);
+    EXPECT_NE(v.field(QString::fromUtf8("CégNeve")).asText(), QStringLiteral("Elveszett"));
+    int flushed = 0;
+    v.setBeforeMove([&] {
+        ++flushed;
+        v.edit();
+        v.setField(QString::fromUtf8("CégNeve"), Value::text(QStringLiteral("Megmaradt")));
+        v.update();
+    });
+    v.moveFirst();
+    EXPECT_EQ(flushed, 1);
+    v.setBeforeMove({});
+    v.moveTo(2);
+    EXPECT_EQ(v.field(QString::fromUtf8("CégNeve")).asText(), QStringLiteral("Megmaradt"));
+}
+
+TEST_F(ViewTest, BookmarkRoundTrip) {
+    View v(db, kJobs);
+    v.moveTo(2);
+    const auto mark = v.bookmark();
+    v.moveFirst();
+    v.setBookmark(mark);
+    EXPECT_EQ(v.position(), 2);
+    v.remove();
+    EXPECT_THROW(v.setBookmark(mark), StoreError);
+}
+
+TEST_F(ViewTest, FindFirstAndNoMatch) {
+    View v(db, kJobs);
+    struct Case {
+        const char* criteria;
+        bool found;
+        const char* number;
+    };
+    const Case cases[] = {
+        {"[CégNeve] like \"kov*\"", true, "00003"},         {"[CégNeve] like \"ÁRVÍZ*\"", true, "00001"},
+        {"[CégNeve] like \"c*\"", true, "00002"}, // first in the view's order
+        {"[Dátum] like \"2013.05*\"", true, "00004"},       {"[Dátum] like \"2013.0#.15*\"", true, "00001"},
+        {"[MunkalapSzáma] like \"0000?*\"", true, "00001"}, {"[CégNeve] like \"Nincs*\"", false, nullptr},
+    };
+    for (const Case& c : cases) {
+        v.moveLast();
+        EXPECT_EQ(v.findFirst(QString::fromUtf8(c.criteria)), c.found) << c.criteria;
+        EXPECT_EQ(v.noMatch(), !c.found);
+        if (c.found) {
+            EXPECT_EQ(v.field(QString::fromUtf8("MunkalapSzáma")).asText(), QString::fromUtf8(c.number))
+                << c.criteria;
+        }
+    }
+    EXPECT_THROW(v.findFirst(QStringLiteral("[NincsIlyen] like \"a*\"")), StoreError);
+    EXPECT_THROW(v.findFirst(QString::fromUtf8("[CégNeve] like \"O\"Brien*\"")), StoreError);
+    // A value written after the view opened is found too.
+    v.moveFirst();
+    v.edit();
+    v.setField(QString::fromUtf8("CégNeve"), Value::text(QString::fromUtf8("Őrség Kft.")));
+    v.update();
+    v.moveLast();
+    EXPECT_TRUE(v.findFirst(QString::fromUtf8("[CégNeve] like \"ő*\"")));
+    EXPECT_EQ(v.position(), 0);
+}
+
+TEST_F(ViewTest, SortIsHungarianAndStable) {
+    View names(db, QString::fromUtf8("Címzett"));
+    const char* inOrder[] = {"alma", "Álom", "cukor", "Csiga", "ola", "Ödön", "őz", "sas", "Szarka", "zebra"};
+    for (const char* n : {"Szarka", "őz", "cukor", "Álom", "sas", "Csiga", "zebra", "Ödön", "alma", "ola"}) {
+        names.addNew();
+        names.setField(QStringLiteral("CimNev"), Value::text(QString::fromUtf8(n)));
+        names.update();
+    }
+    names.sort(QStringLiteral("CimNev"));
+    QStringList want;
+    for (const char* n : inOrder)
+        want << QString::fromUtf8(n);
+    EXPECT_EQ(column(names, "CimNev"), want);
+    EXPECT_EQ(names.sortText(), QStringLiteral("CimNev"));
+    names.sort(QStringLiteral("CimNev DESC"));
+    std::reverse(want.begin(), want.end());
+    EXPECT_EQ(column(names, "CimNev"), want);
+
+    // Ties keep the order the view had; Null sorts first.
+    View v(db, kJobs);
+    v.sort(QString::fromUtf8("Idő"));
+    EXPECT_EQ(column(v, "MunkalapSzáma"), (QStringList{"00001", "00002", "00003", "00004"}));
+    v.sort(QString::fromUtf8("Dátum DESC"));
+    EXPECT_EQ(column(v, "MunkalapSzáma"), (QStringList{"00004", "00003", "00002", "00001"}));
+    EXPECT_EQ(v.position(), 0);
+
+    // A failed sort leaves the view as it was.
+    EXPECT_THROW(v.sort(QStringLiteral("NincsIlyen")), StoreError);
+    EXPECT_EQ(v.sortText(), QString::fromUtf8("Dátum DESC"));
+    EXPECT_EQ(column(v, "MunkalapSzáma").first(), QStringLiteral("00004"));
+
+    v.recreate();
+    EXPECT_TRUE(v.sortText().isEmpty());
+    EXPECT_EQ(column(v, "MunkalapSzáma").first(), QStringLiteral("00001"));
+}
+
+TEST_F(ViewTest, QueriesCompareTextCaseBlind) {
+    View v(db, QString::fromUtf8("select * from laporak where CégNeve = 'KOVÁCS ÉS TÁRSA KFT.'"));
+    EXPECT_EQ(v.recordCount(), 1);
+    View w(db, QString::fromUtf8("select * from laporak where CégNeve = 'O''Brien'"));
+    EXPECT_EQ(w.recordCount(), 0);
+    View d(db, QString::fromUtf8("select * from laporak where Dátum >= #2/1/2013# and Dátum <= #3/31/2013#"));
+    EXPECT_EQ(d.recordCount(), 2);
+    View o(db, QString::fromUtf8("select * from Laporak order by CégNeve"));
+    EXPECT_EQ(
+        column(o, "CégNeve"),
+        (QStringList{QString::fromUtf8("Árvíztűrő Kft."), QString::fromUtf8("Cukor Zrt."),
+                     QString::fromUtf8("csavar Bt."), QString::fromUtf8("Kovács és Társa Kft.")})); // c < cs
+}
+
+TEST_F(ViewTest, ObserversHearChanges) {
+    View v(db, kJobs);
+    std::vector<View::Change> heard;
+    const int id = v.subscribe([&](View::Change c) { heard.push_back(c); });
+    v.moveLast();
+    v.requery();
+    v.unsubscribe(id);
+    v.moveFirst();
+    EXPECT_EQ(heard, (std::vector<View::Change>{View::Change::Current, View::Change::Rows}));
+}
+
+TEST(LogEntry, AppendsTheTenValuesAndStandsOnTheLastRow) {
+    WorkFolder wf;
+    Clock::fix(QDate(2013, 3, 4), QTime(8, 2, 11));
+    auto db = Database::open(QStringLiteral("regiszt.lpb"));
+    View log(db, QString::fromUtf8("Regisztrálás"));
+    EXPECT_TRUE(writeLogEntry(log, QString::fromUtf8("Új adatsor"), QStringLiteral("LaporaX")));
+    EXPECT_TRUE(writeLogEntry(log, QStringLiteral("Adatmentés"), QStringLiteral("LaporaX")));
+    Clock::release();
+    EXPECT_EQ(log.recordCount(), 2);
+    EXPECT_EQ(log.position(), 1);
+    View check(db, QString::fromUtf8("select * from Regisztrálás order by AkcióDátuma, AkcióIdeje"));
+    const Value want[] = {Value::text(QString()),
+                          Value::text(QString()),
+                          Value::date(QDate(2013, 3, 4)),
+                          Value::time(QTime(8, 2, 11)),
+                          Value::text(QString::fromUtf8("Új adatsor")),
+                          Value::text(QDir::toNativeSeparators(wf.path())),
+                          Value::number(0),
+                          Value::text(QStringLiteral("LaporaX")),
+                          Value::number(0),
+                          Value::text(QStringLiteral("Lapora"))};
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(check.field(i), want[i]) << i;
+
+    // A failed write is ignored: a closed view, a read-only file.
+    log.close();
+    EXPECT_FALSE(writeLogEntry(log, QStringLiteral("x"), QStringLiteral("LaporaX")));
+    View jet(Database::open(lapora::test::testData(QStringLiteral("legacy/Regiszt.lpb"))),
+             QString::fromUtf8("Regisztrálás"));
+    EXPECT_FALSE(writeLogEntry(jet, QStringLiteral("x"), QStringLiteral("LaporaX")));
+    EXPECT_EQ(jet.recordCount(), 20);
+}
+
+} // namespace
