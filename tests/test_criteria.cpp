@@ -13,6 +13,10 @@ struct LikeCase {
     bool match;
 };
 
+void PrintTo(const LikeCase& c, std::ostream* os) {
+    *os << c.pattern << " ~ " << c.text;
+}
+
 class Like : public ::testing::TestWithParam<LikeCase> {};
 
 TEST_P(Like, JetWildcards) {

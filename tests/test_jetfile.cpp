@@ -8,7 +8,6 @@
 #include <sqlite3.h>
 
 #include <clocale>
-#include <cmath>
 #include <limits>
 #include <map>
 
@@ -475,12 +474,15 @@ TEST(JetFile, LongMemoIsReadWhole) {
 }
 
 TEST(JetFile, NumbersDoNotDependOnTheCLocale) {
-    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    struct Restore {
+        std::string name = std::setlocale(LC_NUMERIC, nullptr);
+        ~Restore() { std::setlocale(LC_NUMERIC, name.c_str()); }
+    } restore;
     if (!std::setlocale(LC_NUMERIC, "hu_HU.UTF-8"))
         GTEST_SKIP() << "hu_HU.UTF-8 is not installed";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     const auto file = JetFile::open(data("fakturo/LFAKT.MDB"));
     const Rows rows = readAll(*file, "ATUTAL");
-    std::setlocale(LC_NUMERIC, before.c_str());
     const std::vector<Column> cols = file->columns("ATUTAL");
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[3][columnIndex(cols, "Árfolyam")].asNumber(), 296.91);

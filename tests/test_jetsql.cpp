@@ -34,6 +34,10 @@ struct Case {
     const char* sqlite;
 };
 
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.jet;
+}
+
 class Translate : public ::testing::TestWithParam<Case> {};
 
 TEST_P(Translate, ToSqlite) {

@@ -13,6 +13,10 @@ struct NumberCase {
     const char* text;
 };
 
+void PrintTo(const NumberCase& c, std::ostream* os) {
+    *os << c.text;
+}
+
 class FormatNumber : public ::testing::TestWithParam<NumberCase> {};
 
 TEST_P(FormatNumber, PlainFormWithDecimalComma) {
@@ -32,6 +36,10 @@ struct ParseCase {
     bool ok;
     double value;
 };
+
+void PrintTo(const ParseCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
 
 class ParseNumber : public ::testing::TestWithParam<ParseCase> {};
 
