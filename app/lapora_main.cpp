@@ -1,28 +1,29 @@
-// Lapora on the current working folder. Until the main window lands this opens the data files and reports
-// what they hold, so the start command proves the store works on a real folder.
-#include "Database.h"
-#include "Schema.h"
-#include "StoreError.h"
-#include "View.h"
+// Lapora: the main window on the current working folder.
+#include "LaporaX.h"
+#include "QtPlatform.h"
+#include "Session.h"
 
-#include <QCoreApplication>
-
-#include <cstdio>
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    using namespace lapora;
-    try {
-        for (const auto& f : schema::files()) {
-            auto db = Database::open(f.name);
-            for (const auto& t : f.tables) {
-                View v(db, t.name);
-                std::printf("%s / %s: %d sor\n", qPrintable(f.name), qPrintable(t.name), v.recordCount());
-            }
-        }
-    } catch (const StoreError&) {
-        std::fprintf(stderr, "SÚLYOS HIBA! Nem találhatók az adatbázisok!\n");
-        return 1;
-    }
-    return 0;
+    QApplication app(argc, argv);
+    // The program ends through its exit routine only; a hidden main window behind a modal one is no end.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
+    QTranslator qtTranslation;
+    if (qtTranslation.load(QStringLiteral("qtbase_hu"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslation);
+
+    lapora::QtPrompter prompter;
+    lapora::QtModalHost modal;
+    lapora::Session session(prompter, modal);
+    session.endProgram = [] { QCoreApplication::exit(0); };
+
+    lapora::LaporaX window(session);
+    prompter.setParent(&window);
+    window.show();
+    return app.exec();
 }

@@ -1,0 +1,1203 @@
+#include "LaporaX.h"
+
+#include "Clock.h"
+#include "DataGrid.h"
+#include "Database.h"
+#include "LogEntry.h"
+#include "Messages.h"
+#include "ModalHost.h"
+#include "NullSafe.h"
+#include "Prompter.h"
+#include "Regional.h"
+#include "Schema.h"
+#include "Session.h"
+#include "StoreError.h"
+#include "Twips.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateEdit>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QValidator>
+
+namespace lapora {
+
+const QString LaporaX::kTitle = QString::fromUtf8("Lapora V.2.2  2013. Munkalap-teljesítés igazolás");
+const QString LaporaX::kImprint = QString::fromUtf8(" - Lapora Szoftver Bt.");
+
+namespace {
+
+QString u(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+const QString kJobsSource = u("select * from Laporak order by Dátum, MunkalapSzáma");
+const QString kStagingSource = u("select  * from SzamlaAthozat order by Sorszám");
+const QString kWindowName = QStringLiteral("LaporaX");
+
+// A store failure already put in front of the user by the edit fields' write; callers only stop.
+class ReportedStoreError : public StoreError {
+public:
+    ReportedStoreError() : StoreError("reported") {}
+};
+
+// Limits what the keyboard can put into a field; texts set by the program are not cut.
+class MaxChars : public QValidator {
+public:
+    MaxChars(int n, QObject* parent) : QValidator(parent), n_(n) {}
+    State validate(QString& s, int&) const override { return s.size() > n_ ? Invalid : Acceptable; }
+
+private:
+    int n_;
+};
+
+struct SearchLink {
+    const char* label;
+    bool companies; // searches the company view, otherwise the job sheets
+    const char* title;
+    const char* prompt;
+    const char* criteria;
+    const char* notFound;
+};
+
+const SearchLink kSearchLinks[] = {
+    {"Label1", true, "Keresés (cég)névre", "Kérem a cég vagy vállalkozó nevét:", "[CimNev] like ",
+     "Nincs ilyen név!"},
+    {"Label10", false, "Keresés dátumra", "Kérem a dátumot:", "[Dátum] like ", "Nincs ilyen dátum!"},
+    {"Label11", false, "Keresés (cég)névre", "Kérem a cég vagy vállalkozó nevét:", "[CégNeve] like ",
+     "Nincs ilyen név!"},
+    {"Label12", false, "Keresés munkalap sorszámra", "Kérem a munkalap sorszámát:", "[MunkalapSzáma] like ",
+     "Nincs ilyen munkalap sorszám!"},
+};
+
+void setBase(QWidget* w, const QColor& c) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, c);
+    w->setPalette(p);
+}
+
+QTime timeOf(const Value& v) {
+    switch (v.type()) {
+    case Value::Type::Time:
+        return v.asTime();
+    case Value::Type::DateTime:
+        return v.asDateTime().time();
+    case Value::Type::Text:
+        return regional::parseTime(v.asText()).value_or(QTime());
+    default:
+        return QTime();
+    }
+}
+
+} // namespace
+
+LaporaX::LaporaX(Session& session, QWidget* parent) : QMainWindow(parent), session_(session) {
+    setObjectName(kWindowName);
+    setWindowTitle(kTitle + kImprint);
+    quit_ = true;
+
+    firstActivation_ = true;
+    session_.settings.FakturoNextPath.clear();
+    session_.settings.TaroloPath.clear();
+    session_.settings.InterfacePath.clear();
+    openViews();
+
+    buildMenu();
+    buildControls();
+
+    laporakData_.setBeforeMove([this] {
+        // A move must not leave the row while its edits are refused: the user sees why and the texts stay.
+        try {
+            writeFields();
+        } catch (const StoreError&) {
+            storeFailed();
+            throw ReportedStoreError();
+        }
+    });
+    jobsSubscription_ = laporakData_.subscribe([this](View::Change c) { onJobsChanged(c); });
+
+    resize(twipsToPixels(15000), twipsToPixels(10200, Qt::Vertical) + menuBar()->sizeHint().height());
+    loadFields();
+    showSettingsLabel();
+}
+
+LaporaX::~LaporaX() {
+    laporakData_.setBeforeMove({});
+    laporakData_.unsubscribe(jobsSubscription_);
+    // The grids listen to the views: they go first.
+    delete takeCentralWidget();
+}
+
+void LaporaX::openViews() {
+    auto open = [](View& v, const std::shared_ptr<Database>& db, const QString& source) {
+        if (!db)
+            return;
+        try {
+            v.open(db, source);
+        } catch (const StoreError&) {
+            // Stays closed; the activation's check reports it.
+        }
+    };
+    auto file = [](const QString& name) -> std::shared_ptr<Database> {
+        try {
+            return Database::open(name);
+        } catch (const StoreError&) {
+            return nullptr;
+        }
+    };
+    const auto lapora = file(schema::kLaporaFile);
+    open(laporakData_, lapora, kJobsSource);
+    open(cimzett_, lapora, u("Címzett"));
+    open(athozData_, lapora, kStagingSource);
+    open(parameterData_, file(schema::kParameterFile), QStringLiteral("EmblemaPath"));
+    open(regisztData_, file(schema::kRegisztFile), u("Regisztrálás"));
+}
+
+// ---- layout -------------------------------------------------------------------------------------------
+
+void LaporaX::buildMenu() {
+    auto item = [this](QWidget* menu, const char* caption, const char* name, void (LaporaX::*slot)()) {
+        QAction* a = new QAction(u(caption), menu);
+        a->setObjectName(QString::fromLatin1(name));
+        menu->addAction(a);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    QMenuBar* bar = menuBar();
+    QMenu* m = bar->addMenu(u("&Adatkezelés"));
+    m->setObjectName(QStringLiteral("Adatkezeles"));
+    item(m, "Új adat felvitele", "LPUj", &LaporaX::newJobSheet);
+    m->addSeparator();
+    item(m, "Kijelölt sor törlése", "LPTorol", &LaporaX::deleteJobSheet);
+    m->addSeparator();
+    item(m, "Adat áthozatal tábla kezelése", "AthozatTabla", &LaporaX::openStagingTable);
+
+    m = bar->addMenu(u("A&datkapcsolatok"));
+    m->setObjectName(QStringLiteral("Adatkapcsolatok"));
+    item(m, "Számlázóból áthozatal (FakturoNext)", "SzamlA", &LaporaX::openInvoiceImport);
+    m->addSeparator();
+    item(m, "Raktárból, vámraktárból áthozat (Tarolow, Keverda, Adorak)", "RaktarbolAthoz",
+         &LaporaX::openWarehouseImport);
+
+    m = bar->addMenu(u("&Nyomtatás"));
+    m->setObjectName(QStringLiteral("Nyomtatas"));
+    item(m, "Aktuális lap nyomtatása", "AktLapNyom", &LaporaX::printCurrentSheet);
+    m->addSeparator();
+    item(m, "Lista", "LPNyom", &LaporaX::openJobList);
+
+    item(bar, "&Cégek-Vállalkozók törzs", "LPCeg", &LaporaX::openCompanyRegister);
+
+    m = bar->addMenu(u("S&zerviz"));
+    m->setObjectName(QStringLiteral("Szerviz"));
+    item(m, "Paraméter adatok", "ParametereK", &LaporaX::openSettings);
+    m->addSeparator();
+    item(m, "Napló", "naplozaS", &LaporaX::openLog);
+
+    m = bar->addMenu(u("&Segédlet"));
+    m->setObjectName(QStringLiteral("Segedlet"));
+    item(m, "Kézikönyv", "Kezikonyv", &LaporaX::openManual);
+
+    item(bar, "&Mentés-Kilépés", "Kilepes", &LaporaX::exitRoutine);
+}
+
+QWidget* LaporaX::makeNavBar(View& v, DataGrid* grid, const QString& name, const QString& caption,
+                             const QRect& r) {
+    auto* bar = new QFrame(centralWidget());
+    bar->setObjectName(name);
+    bar->setFrameShape(QFrame::Panel);
+    bar->setFrameShadow(QFrame::Sunken);
+    bar->setGeometry(r);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(1, 1, 1, 1);
+    row->setSpacing(0);
+    auto button = [&](const char* text, const char* objectName, int step) {
+        auto* b = new QToolButton(bar);
+        b->setText(QString::fromLatin1(text));
+        b->setObjectName(QString::fromLatin1(objectName));
+        b->setAutoRaise(false);
+        connect(b, &QToolButton::clicked, this, [this, &v, grid, step] { navigate(v, grid, step); });
+        row->addWidget(b);
+    };
+    button("|<", "First", -2);
+    button("<", "Previous", -1);
+    auto* label = new QLabel(caption, bar);
+    label->setObjectName(QStringLiteral("Caption"));
+    row->addWidget(label, 1);
+    button(">", "Next", 1);
+    button(">|", "Last", 2);
+    return bar;
+}
+
+void LaporaX::buildControls() {
+    auto* area = new QWidget(this);
+    area->setObjectName(QStringLiteral("Area"));
+    area->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setCentralWidget(area);
+
+    auto label = [area](const QString& text, const QRect& r, const QString& name = QString()) {
+        auto* l = new QLabel(text, area);
+        l->setGeometry(r);
+        if (!name.isEmpty())
+            l->setObjectName(name);
+        return l;
+    };
+    auto link = [&](const char* name, const char* text, const QRect& r) {
+        QLabel* l = label(u(text), r, QString::fromLatin1(name));
+        QFont f = l->font();
+        f.setBold(true);
+        l->setFont(f);
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, QColor(0, 0, 255));
+        p.setColor(QPalette::Window, QColor(255, 255, 255));
+        l->setPalette(p);
+        l->setAutoFillBackground(true);
+        l->setCursor(Qt::PointingHandCursor);
+        l->installEventFilter(this);
+        return l;
+    };
+
+    link("Label10", "< Dátumra keres >", twipsRect(360, 120, 2400, 195))->setToolTip(u("év.hónap.nap"));
+    link("Label11", "< Névre keres >", twipsRect(3360, 120, 2400, 195));
+    link("Label12", "< Munkalap sorszámra >", twipsRect(10320, 120, 2400, 195));
+
+    grid2_ = new DataGrid(laporakData_,
+                          {{u("Dátum"), u("Dátum")},
+                           {u("Idő"), u("Idő")},
+                           {u("Partner neve"), u("CégNeve")},
+                           {u("Partner székhelye"), u("CégSzékhelye")},
+                           {u("Partner címe"), u("CégCime")},
+                           {u("Elvégzett munka"), u("ElvégzettMunka")},
+                           {u("Munkalap száma"), u("MunkalapSzáma")},
+                           {u("Munkát végezte"), u("MunkátVégezte")},
+                           {u("Számlaszám"), u("Számlaszám")},
+                           {u("Számla jellege"), u("SzámlaJelleg")},
+                           {u("Megjegyzés"), u("Szoveg")}},
+                          area);
+    grid2_->setObjectName(QStringLiteral("DBGrid2"));
+    grid2_->setGeometry(twipsRect(120, 360, 14655, 2055));
+    grid2_->setCaption(u("Munkák adatai - oszlopnévre kattintva rendez sorba"));
+    grid2_->setToolTip(u("Sorra kattintva módosíthat"));
+    // The job sheets keep their date and number order; only the company and staging grids sort.
+    grid2_->horizontalHeader()->setSectionsClickable(false);
+    makeNavBar(laporakData_, grid2_, QStringLiteral("LaporakData"),
+               u("                    Munkák adatai - Mozgás a táblában"), twipsRect(6000, 2400, 8775, 345));
+
+    link("Label1", "<              Keresés névre            >", twipsRect(120, 2520, 3000, 195));
+
+    grid1_ = new DataGrid(cimzett_,
+                          {{u("Név"), u("CimNev")},
+                           {u("Irányítószám"), u("CimIrszam")},
+                           {u("Székhely"), u("CimSzekhely")},
+                           {u("Cím"), u("CimCim")},
+                           {u("Telefon"), u("CimTelefon")},
+                           {u("Fax"), u("CimFax")},
+                           {u("Mobil"), u("CimMobil")},
+                           {u("Adószám"), u("CimAdoszam")},
+                           {u("Banki számlaszám"), u("CimSzamlaszam")},
+                           {u("recordID"), u("recordID")},
+                           {u("Kapcsolattartó"), u("Kapcsolattartó")},
+                           {u("Ország jele"), u("CimOrszag")},
+                           {u("Számlázás székh."), u("SzamlazasSzekhelye")},
+                           {u("Számlázás ir.szám"), u("SzamlazasIrszama")},
+                           {u("Számlázás cím"), u("SzamlazasCime")},
+                           {u("Vevőkód"), u("VevoKodja")}},
+                          area);
+    grid1_->setObjectName(QStringLiteral("DBGrid1"));
+    grid1_->setGeometry(twipsRect(120, 3480, 4455, 2895));
+    grid1_->setCaption(u("CÉGEK-VÁLLALKOZÓK TÖRZS"));
+    grid1_->setToolTip(u("Kijelölt sorra kétszer kattintva átviszi adatokat a munkák táblába, oszlopnévre "
+                         "kattintva rendez"));
+    connect(grid1_, &DataGrid::rowActivated, this, [this](int) { companyPick(); });
+    makeNavBar(cimzett_, grid1_, QStringLiteral("Cimzett"), u("CÉGEK-VÁLLALKOZÓK-Mozgás a táblában"),
+               twipsRect(120, 6360, 4455, 345));
+
+    label(u("Adat áthozatal táblája:"), twipsRect(120, 6840, 4380, 195));
+    const char* stagingCaptions[] = {"Sorszám",
+                                     "Számlaszám",
+                                     "Név",
+                                     "Cím",
+                                     "Megnevezés",
+                                     "Nettó ár",
+                                     "ÁFA %",
+                                     "Bruttó ár",
+                                     "Dátumtól",
+                                     "Dátumig",
+                                     "Adatfelvétel",
+                                     "Devizanem",
+                                     "Kivezetés",
+                                     "Részösszeg",
+                                     "Banki kivonat száma",
+                                     "Banki kiegyenlités kelte",
+                                     "Megjegyzés",
+                                     "recordID",
+                                     "FIGYELEM",
+                                     "Figyelemhez megjegyzés",
+                                     "Részkiegyenlités",
+                                     "Fizetés módja",
+                                     "Részösszeg összesen",
+                                     "Teljesítés",
+                                     "Mennyiség"};
+    const auto& stagingFields = schema::table(QStringLiteral("SzamlaAthozat")).columns;
+    std::vector<GridColumn> staging;
+    for (size_t i = 0; i < std::size(stagingCaptions) && i < stagingFields.size(); ++i)
+        staging.push_back({u(stagingCaptions[i]), stagingFields[i].name});
+    grid3_ = new DataGrid(athozData_, staging, area);
+    grid3_->setObjectName(QStringLiteral("DBGrid3"));
+    grid3_->setGeometry(twipsRect(120, 7080, 4380, 2475));
+    grid3_->setCaption(u("Áthozat"));
+    grid3_->setToolTip(u("Oszlopnévre kattintva rendez"));
+    connect(grid3_, &DataGrid::rowActivated, this, [this](int) { stagingCopy(); });
+    makeNavBar(athozData_, grid3_, QStringLiteral("AthozData"),
+               u("          Adat áthozatal más rendszerekből"), twipsRect(135, 9480, 4425, 345));
+
+    // The edit area: labels at 4680, fields at 6240, one row every 286 twips from 3472.
+    label(u("A kijelölt sor adatai:"), twipsRect(4680, 3180, 3000, 195), QStringLiteral("Heading"));
+    auto rowTop = [](int i) { return 3472 + i * 286; };
+    const char* captions[] = {"Dátum:",
+                              "Idő:",
+                              "Cég-vállalkozó neve:",
+                              "Székhelye:",
+                              "Címe:",
+                              "Elvégzett munka:",
+                              "Munkát végezte:",
+                              "Nettó ár és ÁFA%:",
+                              "Munkalap sorszáma:",
+                              "Munkaóra:"};
+    for (int i = 0; i < 10; ++i)
+        label(u(captions[i]), twipsRect(4680, rowTop(i) + 45, 1500, 195));
+
+    dtPicker1_ = new QDateEdit(area);
+    dtPicker1_->setObjectName(QStringLiteral("DTPicker1"));
+    dtPicker1_->setDisplayFormat(QStringLiteral("yyyy.MM.dd."));
+    dtPicker1_->setCalendarPopup(true);
+    dtPicker1_->setToolTip(u("év.hónap.nap"));
+    dtPicker1_->setGeometry(twipsRect(6240, rowTop(0), 1500, 285));
+
+    maskEdBox1_ = new QLineEdit(area);
+    maskEdBox1_->setObjectName(QStringLiteral("MaskEdBox1"));
+    maskEdBox1_->setInputMask(QStringLiteral("99:99;_"));
+    maskEdBox1_->setToolTip(u("Óra:perc:másodperc"));
+    maskEdBox1_->setGeometry(twipsRect(6240, rowTop(1), 800, 285));
+
+    struct FieldDef {
+        int number;
+        const char* field;
+        int limit;
+        const char* tip;
+        FieldKind kind;
+        QRect rect;
+    };
+    const FieldDef defs[] = {
+        {1, "CégNeve", 50, "Név", FieldKind::Text, twipsRect(6240, rowTop(2), 5400, 285)},
+        {2, "CégSzékhelye", 50, "Székhely", FieldKind::Text, twipsRect(6240, rowTop(3), 5400, 285)},
+        {3, "CégCime", 50, "Cím", FieldKind::Text, twipsRect(6240, rowTop(4), 5400, 285)},
+        {4, "ElvégzettMunka", 200, "Munka röviden", FieldKind::Text, twipsRect(6240, rowTop(5), 8535, 285)},
+        {6, "MunkátVégezte", 50, "Név, beosztás", FieldKind::Text, twipsRect(6240, rowTop(6), 5400, 285)},
+        {8, "NettóÁr", 5, "Nettó ár", FieldKind::Number, twipsRect(6240, rowTop(7), 1200, 285)},
+        {9, "ÁFA", 5, "ÁFA%", FieldKind::Number, twipsRect(7560, rowTop(7), 700, 285)},
+        {10, "BruttóÁr", 5, "Bruttó ár", FieldKind::Number, twipsRect(8400, rowTop(7), 1200, 285)},
+        {5, "MunkalapSzáma", 5, "Sorszám max. 5 hosszú", FieldKind::Text,
+         twipsRect(6240, rowTop(8), 780, 285)},
+        {11, "Munkaóra", 5, "Munkaóra", FieldKind::Number, twipsRect(6240, rowTop(9), 780, 285)},
+    };
+    for (const FieldDef& d : defs) {
+        auto* e = new QLineEdit(area);
+        e->setObjectName(QStringLiteral("Text%1").arg(d.number));
+        e->setValidator(new MaxChars(d.limit, e));
+        e->setToolTip(u(d.tip));
+        e->setGeometry(d.rect);
+        text_[d.number] = e;
+        bindings_.push_back({e, u(d.field), d.kind});
+    }
+    text_[10]->setReadOnly(true); // filled by the gross calculation only
+    setBase(text_[10], QColor(255, 255, 192));
+
+    label16_ = label(QString(), twipsRect(7080, 5760, 660, 195), QStringLiteral("Label16"));
+
+    label(u("Részletes leírás:"), twipsRect(4710, 6720, 3000, 195));
+    text7_ = new QPlainTextEdit(area);
+    text7_->setObjectName(QStringLiteral("Text7"));
+    text7_->setToolTip(u("Munka"));
+    text7_->setGeometry(twipsRect(4710, 6960, 10065, 2175));
+    connect(text7_, &QPlainTextEdit::textChanged, this, [this] {
+        // Typing in the description: Enter makes a new line there instead of saving.
+        if (!loading_ && text7Focused_)
+            command1_->setDefault(false);
+    });
+
+    command1_ = new QPushButton(QStringLiteral("OK"), area);
+    command1_->setObjectName(QStringLiteral("Command1"));
+    command1_->setToolTip(u("Adatok mentése"));
+    command1_->setGeometry(twipsRect(12840, 9240, 1935, 615));
+    command1_->setDefault(true);
+    connect(command1_, &QPushButton::clicked, this, &LaporaX::save);
+
+    for (int n : {1, 2, 3, 4, 5, 6, 8, 9, 10, 11})
+        text_[n]->installEventFilter(this);
+    maskEdBox1_->installEventFilter(this);
+    text7_->installEventFilter(this);
+}
+
+void LaporaX::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    if (grid2_)
+        grid2_->resize(std::max(0, width() - twipsToPixels(345)), grid2_->height());
+}
+
+// ---- binding ------------------------------------------------------------------------------------------
+
+bool LaporaX::jobsHaveRow() const {
+    try {
+        return laporakData_.recordCount() >= 1;
+    } catch (const StoreError&) {
+        return false;
+    }
+}
+
+void LaporaX::onJobsChanged(View::Change c) {
+    if (loading_)
+        return;
+    std::int64_t row = -1;
+    if (laporakData_.hasCurrent())
+        row = laporakData_.bookmark();
+    // Another row, or this row written: show what is stored. Otherwise the fields keep their edits.
+    if (c == View::Change::Values || row != loadedRow_)
+        loadFields();
+}
+
+void LaporaX::clearFields() {
+    for (const Binding& b : bindings_)
+        b.edit->clear();
+    maskEdBox1_->clear();
+    dtPicker1_->setDate(Clock::today());
+    text7_->clear();
+    loadedRow_ = -1;
+}
+
+void LaporaX::loadFields() {
+    loading_ = true;
+    try {
+        if (laporakData_.hasCurrent()) {
+            for (const Binding& b : bindings_)
+                b.edit->setText(NullText(laporakData_.field(b.field)));
+            const QTime t = timeOf(laporakData_.field(u("Idő")));
+            maskEdBox1_->setText(t.isValid() ? regional::formatShortTime(t) : QString());
+            const DateOrEmpty d = NullDate(laporakData_.field(u("Dátum")));
+            dtPicker1_->setDate(d.isEmpty() ? Clock::today() : d.value());
+            text7_->setPlainText(NullText(laporakData_.field(QStringLiteral("Szoveg"))));
+            loadedRow_ = laporakData_.bookmark();
+        } else {
+            clearFields();
+        }
+    } catch (const StoreError&) {
+        clearFields();
+    }
+    shown_.clear();
+    for (const Binding& b : bindings_)
+        shown_[b.edit] = b.edit->text();
+    shown_[maskEdBox1_] = maskEdBox1_->text();
+    shown_[text7_] = text7_->toPlainText();
+    shownDate_ = dtPicker1_->date();
+    loading_ = false;
+}
+
+bool LaporaX::hasPendingEdits() const {
+    auto differs = [this](QWidget* w, const QString& now) {
+        const auto it = shown_.find(w);
+        return it == shown_.end() || it->second != now;
+    };
+    for (const Binding& b : bindings_)
+        if (differs(b.edit, b.edit->text()))
+            return true;
+    return differs(maskEdBox1_, maskEdBox1_->text()) || differs(text7_, text7_->toPlainText()) ||
+           dtPicker1_->date() != shownDate_;
+}
+
+void LaporaX::writeFields() {
+    if (!laporakData_.isOpen() || !laporakData_.hasCurrent() || !hasPendingEdits())
+        return;
+    std::vector<std::pair<QString, Value>> changes;
+    for (const Binding& b : bindings_) {
+        const QString t = b.edit->text();
+        if (t == shown_[b.edit])
+            continue;
+        Value v;
+        if (b.kind == FieldKind::Number) {
+            // Text that is no number counts as 0 everywhere; it is stored as Null.
+            if (const auto n = regional::parseNumber(t))
+                v = Value::number(*n);
+        } else if (!t.isEmpty()) {
+            v = Value::text(t);
+        }
+        changes.emplace_back(b.field, v);
+    }
+    if (maskEdBox1_->text() != shown_[maskEdBox1_]) {
+        // A changed time gets whole minutes; an incomplete one is no time.
+        Value v;
+        if (maskEdBox1_->hasAcceptableInput()) {
+            const QStringList hm = maskEdBox1_->text().split(QLatin1Char(':'));
+            const QTime t(hm.value(0).toInt(), hm.value(1).toInt(), 0);
+            if (t.isValid())
+                v = Value::time(t);
+        }
+        changes.emplace_back(u("Idő"), v);
+    }
+    if (dtPicker1_->date() != shownDate_)
+        changes.emplace_back(u("Dátum"), Value::date(dtPicker1_->date()));
+    const QString memo = text7_->toPlainText();
+    if (memo != shown_[text7_]) {
+        // The description keeps CR LF line ends.
+        QString stored = memo;
+        stored.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        changes.emplace_back(QStringLiteral("Szoveg"), stored.isEmpty() ? Value() : Value::text(stored));
+    }
+    if (changes.empty())
+        return;
+    try {
+        laporakData_.edit();
+        for (const auto& [field, value] : changes)
+            laporakData_.setField(field, value);
+        laporakData_.update();
+    } catch (const StoreError&) {
+        if (laporakData_.isOpen())
+            laporakData_.cancelUpdate();
+        throw;
+    }
+}
+
+bool LaporaX::writePendingEdits() {
+    try {
+        writeFields();
+        return true;
+    } catch (const StoreError& e) {
+        storeFailed(e);
+        return false;
+    }
+}
+
+void LaporaX::storeFailed(const StoreError& e) {
+    if (dynamic_cast<const ReportedStoreError*>(&e))
+        return;
+    storeFailed();
+}
+
+void LaporaX::storeFailed() {
+    Prompter& p = session_.prompter;
+    p.pointer(Pointer::Arrow);
+    p.beep();
+    p.message(msg::kFigyelem, msg::kIrasHiba, Icon::Error, Buttons::Ok);
+}
+
+void LaporaX::showSettingsLabel() {
+    QString text;
+    try {
+        if (parameterData_.hasCurrent())
+            text = NullText(parameterData_.field(u("SorszámKiegészités")));
+    } catch (const StoreError&) {
+    }
+    label16_->setText(text);
+}
+
+void LaporaX::log(const QString& action) {
+    writeLogEntry(regisztData_, action, kWindowName);
+}
+
+void LaporaX::endProgram() {
+    ending_ = true;
+    if (session_.endProgram)
+        session_.endProgram();
+}
+
+void LaporaX::syncGrids() {
+    for (DataGrid* g : {grid1_, grid2_, grid3_})
+        if (g)
+            g->syncToView();
+}
+
+void LaporaX::navigate(View& v, DataGrid* grid, int step) {
+    try {
+        const int n = v.recordCount();
+        if (n >= 1) {
+            if (step == -2)
+                v.moveFirst();
+            else if (step == 2)
+                v.moveLast();
+            else if (step == -1 && v.position() > 0)
+                v.movePrevious();
+            else if (step == 1 && v.position() < n - 1)
+                v.moveNext();
+        }
+    } catch (const StoreError& e) {
+        storeFailed(e);
+    }
+    grid->syncToView();
+}
+
+// ---- start-up and exit ----------------------------------------------------------------------------------
+
+void LaporaX::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (firstShow_) {
+        firstShow_ = false;
+        // Once the window is on screen; a direct call that came first has done the work.
+        QTimer::singleShot(0, this, [this] {
+            if (activations_ == 0)
+                activate();
+        });
+    }
+}
+
+void LaporaX::activate() {
+    if (inActivation_ || ending_)
+        return;
+    inActivation_ = true;
+    ++activations_;
+    Prompter& p = session_.prompter;
+    const auto done = [this] { inActivation_ = false; };
+
+    // 1. Every data file must be readable.
+    try {
+        laporakData_.recordCount();
+        parameterData_.recordCount();
+        regisztData_.recordCount();
+    } catch (const StoreError&) {
+        p.pointer(Pointer::Arrow);
+        p.message(u("FIGYELEM! NINCS ADATBÁZIS!"), u("SÚLYOS HIBA! Nem találhatók az adatbázisok!"),
+                  Icon::Error, Buttons::Ok);
+        endProgram();
+        done();
+        return;
+    }
+
+    // 2. Once per run: offer an empty job sheet.
+    if (firstActivation_) {
+        p.beep();
+        p.pointer(Pointer::Arrow);
+        if (p.message(u("FIGYELEM! Új üres sor kérése!"), u("Kér most új adatot (üres sort)?"),
+                      Icon::Question, Buttons::YesNo) == Answer::Yes) {
+            p.pointer(Pointer::Hourglass);
+            try {
+                laporakData_.addNew();
+                laporakData_.setField(u("Dátum"), Value::date(Clock::today()));
+                laporakData_.setField(u("Idő"), Value::time(Clock::now()));
+                laporakData_.update();
+            } catch (const StoreError& e) {
+                if (laporakData_.isOpen())
+                    laporakData_.cancelUpdate();
+                storeFailed(e);
+            }
+        }
+        if (!jobsHaveRow()) {
+            done();
+            exitRoutine();
+            return;
+        }
+        try {
+            laporakData_.moveLast();
+        } catch (const StoreError& e) {
+            storeFailed(e);
+        }
+        firstActivation_ = false;
+        grid2_->syncToView();
+    }
+
+    // 3. The settings record's paths and constant text become the program-wide values.
+    try {
+        if (parameterData_.recordCount() >= 1) {
+            parameterData_.moveLast();
+            const std::pair<const char*, QString*> values[] = {
+                {"FakturoNextPath", &session_.settings.FakturoNextPath},
+                {"TaroloPath", &session_.settings.TaroloPath},
+                {"KeverdaPath", &session_.settings.KeverdaPath},
+                {"AdorakPath", &session_.settings.AdorakPath},
+                {"InterfacePath", &session_.settings.InterfacePath},
+                {"ÁllandóSzöveg", &session_.settings.AllandoSzoveg},
+            };
+            for (const auto& [field, target] : values) {
+                try {
+                    *target = NullText(parameterData_.field(u(field)));
+                } catch (const StoreError&) {
+                }
+            }
+        }
+    } catch (const StoreError&) {
+    }
+    showSettingsLabel();
+
+    // 4.
+    p.pointer(Pointer::Arrow);
+    done();
+}
+
+void LaporaX::exitRoutine() {
+    Prompter& p = session_.prompter;
+    p.pointer(Pointer::Hourglass);
+    quit_ = false;
+    // Edits on screen go in before anything is checked or closed; a refusal is shown, the exit goes on.
+    writePendingEdits();
+    if (jobsHaveRow()) {
+        p.pointer(Pointer::Arrow);
+        p.beep();
+        const Answer a =
+            p.message(msg::kFigyelem, u("Ellenőrzi az összes adatot?"), Icon::Question, Buttons::YesNo);
+        p.pointer(Pointer::Hourglass);
+        if (a == Answer::Yes) {
+            try {
+                laporakData_.moveFirst();
+                while (!laporakData_.eof()) {
+                    if (NullText(laporakData_.field(u("CégNeve"))).isEmpty())
+                        laporakData_.remove();
+                    laporakData_.moveNext();
+                }
+            } catch (const StoreError& e) {
+                storeFailed(e);
+            }
+        }
+    }
+    for (View* v : {&parameterData_, &laporakData_, &cimzett_, &regisztData_}) {
+        try {
+            v->close();
+        } catch (const StoreError&) {
+        }
+    }
+    p.pointer(Pointer::Arrow);
+    endProgram();
+}
+
+void LaporaX::closeEvent(QCloseEvent* e) {
+    if (quit_)
+        exitRoutine();
+    e->accept();
+}
+
+// ---- job-sheet commands ----------------------------------------------------------------------------------
+
+void LaporaX::recalcGross() {
+    if (!laporakData_.hasCurrent())
+        return;
+    const double n = NullNumber(text_[8]->text()).value();
+    const double r = NullNumber(text_[9]->text()).value();
+    const double gross = ((r + 100) / 100) * n;
+    text_[10]->setText(QString::number(regional::roundHalfEven32(gross)));
+}
+
+void LaporaX::newJobSheet() {
+    Prompter& p = session_.prompter;
+    p.pointer(Pointer::Hourglass);
+    if (!writePendingEdits()) {
+        p.pointer(Pointer::Arrow);
+        return;
+    }
+    try {
+        laporakData_.addNew();
+        laporakData_.setField(u("Dátum"), Value::date(Clock::today()));
+        laporakData_.setField(u("Idő"), Value::time(Clock::now()));
+        laporakData_.update();
+        laporakData_.moveLast();
+    } catch (const StoreError& e) {
+        if (laporakData_.isOpen())
+            laporakData_.cancelUpdate();
+        storeFailed(e);
+        p.pointer(Pointer::Arrow);
+        return;
+    }
+    grid2_->syncToView();
+    // Edits of the new row: written with it next time.
+    text_[8]->setText(QStringLiteral("0"));
+    text_[9]->setText(QStringLiteral("25"));
+    text_[10]->setText(QStringLiteral("0"));
+    log(u("Új adatsor"));
+    dtPicker1_->setFocus();
+    p.pointer(Pointer::Arrow);
+}
+
+void LaporaX::save() {
+    Prompter& p = session_.prompter;
+    if (!jobsHaveRow()) {
+        p.pointer(Pointer::Arrow);
+        return;
+    }
+    p.pointer(Pointer::Hourglass);
+    View::Bookmark mark = 0;
+    try {
+        mark = laporakData_.bookmark();
+    } catch (const StoreError&) {
+        p.pointer(Pointer::Arrow);
+        return;
+    }
+    // A refused write ends the command here: it must not be logged as saved.
+    if (!writePendingEdits()) {
+        p.pointer(Pointer::Arrow);
+        return;
+    }
+    try {
+        laporakData_.moveFirst();
+        laporakData_.moveLast();
+    } catch (const StoreError&) {
+    }
+    grid1_->viewModel()->refresh();
+    bool back = false;
+    try {
+        laporakData_.setBookmark(mark);
+        back = true;
+    } catch (const StoreError&) {
+    }
+    if (back) {
+        recalcGross();
+        // The gross just shown belongs to the saved row.
+        if (!writePendingEdits()) {
+            p.pointer(Pointer::Arrow);
+            return;
+        }
+    } else {
+        p.beep();
+        try {
+            if (laporakData_.recordCount() >= 1)
+                laporakData_.moveLast();
+        } catch (const StoreError&) {
+        }
+    }
+    grid2_->syncToView();
+    log(u("Adatmentés"));
+    p.pointer(Pointer::Arrow);
+}
+
+void LaporaX::deleteJobSheet() {
+    Prompter& p = session_.prompter;
+    if (!jobsHaveRow() || !laporakData_.hasCurrent()) {
+        // Nothing to delete.
+        p.pointer(Pointer::Arrow);
+        return;
+    }
+    p.pointer(Pointer::Arrow);
+    p.beep();
+    if (p.message(msg::kFigyelemTorles, u("Biztosan véglegesen törli az adatsort (Delete)?"), Icon::Question,
+                  Buttons::YesNo) != Answer::Yes) {
+        p.pointer(Pointer::Arrow);
+        return;
+    }
+    p.pointer(Pointer::Hourglass);
+    try {
+        laporakData_.remove();
+        laporakData_.moveNext();
+    } catch (const StoreError& e) {
+        storeFailed(e);
+        p.pointer(Pointer::Arrow);
+        return;
+    }
+    log(u("Törlés (adatsor)"));
+    if (!jobsHaveRow()) {
+        p.pointer(Pointer::Arrow);
+        p.beep();
+        if (p.message(msg::kFigyelem, u("Minden adat törölve (Deleted All)! Kér új adatot (New)?"),
+                      Icon::Question, Buttons::YesNo) == Answer::Yes) {
+            newJobSheet();
+        } else {
+            p.pointer(Pointer::Arrow);
+            exitRoutine();
+        }
+        return;
+    }
+    try {
+        if (laporakData_.eof())
+            laporakData_.moveLast();
+    } catch (const StoreError& e) {
+        storeFailed(e);
+    }
+    grid2_->syncToView();
+    p.pointer(Pointer::Arrow);
+}
+
+// ---- searches, company pick, staging-line copy ----------------------------------------------------------
+
+void LaporaX::search(const QString& linkName) {
+    const SearchLink* link = nullptr;
+    for (const SearchLink& l : kSearchLinks)
+        if (linkName == QLatin1String(l.label))
+            link = &l;
+    if (!link)
+        return;
+    Prompter& p = session_.prompter;
+    View& v = link->companies ? cimzett_ : laporakData_;
+    DataGrid* grid = link->companies ? grid1_ : grid2_;
+    bool rows = false;
+    try {
+        rows = v.recordCount() >= 1;
+    } catch (const StoreError&) {
+    }
+    if (!rows) {
+        p.pointer(Pointer::Arrow);
+        return;
+    }
+    p.pointer(Pointer::Arrow);
+    const QString answer = p.input(u(link->title), u(link->prompt), QString()).value_or(QString());
+    p.pointer(Pointer::Hourglass);
+    if (answer.isEmpty()) {
+        p.pointer(Pointer::Arrow);
+        return;
+    }
+    // A quote in the answer is searched for as it stands: doubled inside the quoted pattern.
+    QString pattern = answer;
+    pattern.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    const QString criteria = u(link->criteria) + QLatin1Char('"') + pattern + QStringLiteral("*\"");
+    bool found = false;
+    try {
+        found = v.findFirst(criteria);
+    } catch (const StoreError& e) {
+        storeFailed(e);
+        p.pointer(Pointer::Arrow);
+        return;
+    }
+    if (!found) {
+        p.pointer(Pointer::Arrow);
+        p.beep();
+        p.message(msg::kFigyelem, u(link->notFound), Icon::Exclamation, Buttons::Ok);
+        try {
+            v.moveFirst();
+        } catch (const StoreError& e) {
+            storeFailed(e);
+        }
+    }
+    grid->syncToView();
+    p.pointer(Pointer::Arrow);
+}
+
+void LaporaX::companyPick() {
+    Prompter& p = session_.prompter;
+    bool rows = false;
+    try {
+        rows = cimzett_.recordCount() >= 1 && cimzett_.hasCurrent();
+    } catch (const StoreError&) {
+    }
+    if (!rows) {
+        p.pointer(Pointer::Arrow);
+        return;
+    }
+    if (!text_[1]->text().isEmpty()) {
+        p.beep();
+        p.pointer(Pointer::Arrow);
+        if (p.message(u("FIGYELEM! Adatmódosítás kérése!"), u("Javítja a felvitt adatokat?"), Icon::Question,
+                      Buttons::YesNo) != Answer::Yes)
+            return;
+    }
+    p.pointer(Pointer::Hourglass);
+    text_[1]->setText(NullText(grid1_->currentValue(0)));
+    text_[2]->setText(NullText(grid1_->currentValue(2)));
+    text_[3]->setText(NullText(grid1_->currentValue(3)));
+    p.pointer(Pointer::Arrow);
+}
+
+void LaporaX::stagingCopy() {
+    bool ok = false;
+    try {
+        ok = laporakData_.recordCount() >= 1 && laporakData_.hasCurrent() && athozData_.recordCount() >= 1 &&
+             athozData_.hasCurrent();
+    } catch (const StoreError&) {
+    }
+    if (!ok)
+        return;
+    auto n = [this](int k) { return NullNumber(grid3_->currentValue(k)).text(); };
+    const QString crlf = QStringLiteral("\r\n");
+    const QString text = u("Okmány sorszáma: ") + n(1) + crlf + NullText(grid3_->currentValue(4)) + crlf +
+                         u("Mennyiség: ") + n(24) + crlf + u("Nettó: ") + n(5) + crlf + u("ÁFA: ") + n(6) +
+                         crlf + u("Bruttó: ") + n(7) + crlf;
+    text7_->setPlainText(text);
+}
+
+// ---- other windows --------------------------------------------------------------------------------------
+
+void LaporaX::setWindowFactory(const QString& menuItem, WindowFactory factory) {
+    factories_[menuItem] = std::move(factory);
+}
+
+void LaporaX::openWindow(const QString& menuItem) {
+    const auto it = factories_.find(menuItem);
+    if (it == factories_.end() || !it->second)
+        return;
+    Prompter& p = session_.prompter;
+    const bool jobList = menuItem == QLatin1String("LPNyom");
+    if (jobList) {
+        if (!jobsHaveRow())
+            return;
+        session_.jobListCompany = NullText(grid2_->currentValue(2));
+    }
+    // The other windows read the data files: the job sheet on screen goes in first.
+    if (!writePendingEdits())
+        return;
+    std::unique_ptr<QWidget> window = it->second();
+    if (!window)
+        return;
+    const bool keepVisible = menuItem == QLatin1String("Kezikonyv");
+    if (!keepVisible)
+        hide();
+    session_.modal.showModal(window.get());
+    window.reset();
+    if (!keepVisible)
+        show();
+    activate();
+    if (ending_)
+        return;
+
+    if (menuItem == QLatin1String("AthozatTabla") || menuItem == QLatin1String("SzamlA") ||
+        menuItem == QLatin1String("RaktarbolAthoz")) {
+        try {
+            athozData_.requery();
+        } catch (const StoreError&) {
+        }
+        grid3_->viewModel()->refresh();
+        try {
+            if (athozData_.recordCount() >= 1) {
+                athozData_.moveLast();
+                athozData_.moveFirst();
+            }
+        } catch (const StoreError&) {
+        }
+        grid3_->syncToView();
+    } else if (menuItem == QLatin1String("LPCeg")) {
+        try {
+            cimzett_.requery();
+        } catch (const StoreError&) {
+        }
+        grid1_->viewModel()->refresh();
+        try {
+            if (cimzett_.recordCount() >= 1)
+                cimzett_.moveLast();
+        } catch (const StoreError&) {
+        }
+        grid1_->syncToView();
+        p.pointer(Pointer::Arrow);
+    } else if (jobList) {
+        p.pointer(Pointer::Arrow);
+    }
+}
+
+void LaporaX::openStagingTable() {
+    openWindow(QStringLiteral("AthozatTabla"));
+}
+void LaporaX::openInvoiceImport() {
+    openWindow(QStringLiteral("SzamlA"));
+}
+void LaporaX::openWarehouseImport() {
+    openWindow(QStringLiteral("RaktarbolAthoz"));
+}
+void LaporaX::printCurrentSheet() {
+    // The certificate print fills its page layout here; until it is built the item opens nothing.
+    openWindow(QStringLiteral("AktLapNyom"));
+}
+void LaporaX::openJobList() {
+    openWindow(QStringLiteral("LPNyom"));
+}
+void LaporaX::openCompanyRegister() {
+    openWindow(QStringLiteral("LPCeg"));
+}
+void LaporaX::openSettings() {
+    openWindow(QStringLiteral("ParametereK"));
+}
+void LaporaX::openLog() {
+    openWindow(QStringLiteral("naplozaS"));
+}
+void LaporaX::openManual() {
+    openWindow(QStringLiteral("Kezikonyv"));
+}
+
+// ---- field events ---------------------------------------------------------------------------------------
+
+void LaporaX::fieldFocusIn(QWidget* w) {
+    const bool coloured = w == maskEdBox1_ || w == text_[1] || w == text_[2] || w == text_[3] ||
+                          w == text_[4] || w == text_[5] || w == text_[6] || w == text_[8] || w == text_[9] ||
+                          w == text_[11];
+    if (coloured)
+        setBase(w, QColor(128, 255, 255));
+    if (w == text_[8] || w == text_[9] || w == text_[11]) {
+        auto* e = static_cast<QLineEdit*>(w);
+        e->selectAll();
+        // A mouse click places the cursor after the focus arrives; select again once it has.
+        QTimer::singleShot(0, e, &QLineEdit::selectAll);
+    }
+    if (w == text7_) {
+        text7Focused_ = true;
+        command1_->setDefault(false);
+    }
+}
+
+void LaporaX::fieldFocusOut(QWidget* w) {
+    const bool coloured = w == maskEdBox1_ || w == text_[1] || w == text_[2] || w == text_[3] ||
+                          w == text_[4] || w == text_[5] || w == text_[6] || w == text_[8] || w == text_[9] ||
+                          w == text_[11];
+    if (coloured)
+        setBase(w, QApplication::palette(w).color(QPalette::Base));
+    if (w == text_[8] || w == text_[9])
+        recalcGross();
+    if (w == text7_) {
+        text7Focused_ = false;
+        command1_->setDefault(true);
+    }
+}
+
+bool LaporaX::amountKeyAllowed(const QKeyEvent& e) {
+    if (e.key() == Qt::Key_Backspace)
+        return true;
+    const QString t = e.text();
+    // Only typed characters are judged; moving, Tab, Enter and shortcuts are no amount keys.
+    if (t.isEmpty() || (e.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return true;
+    const QChar c = t.at(0);
+    if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+        return true;
+    if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') || c == QLatin1Char(','))
+        return true;
+    session_.prompter.beep();
+    return false;
+}
+
+bool LaporaX::eventFilter(QObject* o, QEvent* e) {
+    auto* w = qobject_cast<QWidget*>(o);
+    if (!w)
+        return false;
+    switch (e->type()) {
+    case QEvent::FocusIn:
+        fieldFocusIn(w);
+        break;
+    case QEvent::FocusOut:
+        fieldFocusOut(w);
+        break;
+    case QEvent::KeyPress:
+        if ((w == text_[8] || w == text_[9] || w == text_[11]) &&
+            !amountKeyAllowed(*static_cast<QKeyEvent*>(e)))
+            return true;
+        break;
+    case QEvent::MouseButtonRelease:
+        if (qobject_cast<QLabel*>(w) && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+            search(w->objectName());
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void LaporaX::keyPressEvent(QKeyEvent* e) {
+    // Enter anywhere but the description saves, as the window's default button.
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && command1_->isDefault() &&
+        command1_->isEnabled()) {
+        command1_->click();
+        e->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(e);
+}
+
+} // namespace lapora
