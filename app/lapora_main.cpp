@@ -1,4 +1,5 @@
 // Lapora: the main window on the current working folder.
+#include "Fonts.h"
 #include "LaporaX.h"
 #include "QtPlatform.h"
 #include "Session.h"
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // The program ends through its exit routine only; a hidden main window behind a modal one is no end.
     QApplication::setQuitOnLastWindowClosed(false);
+    lapora::installFontSubstitutes();
     QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
     QTranslator qtTranslation;
     if (qtTranslation.load(QStringLiteral("qtbase_hu"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

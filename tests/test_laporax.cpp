@@ -1043,7 +1043,10 @@ TEST_F(LaporaXTest, ControlsCarryTheirNamesTooltipsAndPlaces) {
     EXPECT_EQ(child<QDateEdit>("DTPicker1")->displayFormat(), QStringLiteral("yyyy.MM.dd."));
     EXPECT_EQ(child<QLineEdit>("MaskEdBox1")->inputMask(), QStringLiteral("99:99;_"));
     EXPECT_EQ(child<QLineEdit>("MaskEdBox1")->displayText(), QStringLiteral("__:__"));
-    EXPECT_EQ(child<QWidget>("DBGrid1")->geometry(), twipsRect(120, 3480, 4455, 2895));
+    // The grid's caption bar takes the top of the grid's place.
+    EXPECT_EQ(child<QWidget>("DBGrid1Caption")->geometry().united(child<QWidget>("DBGrid1")->geometry()),
+              twipsRect(120, 3480, 4455, 2895));
+    EXPECT_EQ(child<QLabel>("DBGrid1Caption")->text(), QString::fromUtf8("CÉGEK-VÁLLALKOZÓK TÖRZS"));
     EXPECT_EQ(child<QWidget>("Text7")->geometry(), twipsRect(4710, 6960, 10065, 2175));
     EXPECT_EQ(child<QWidget>("Command1")->geometry(), twipsRect(12840, 9240, 1935, 615));
     EXPECT_EQ(child<QWidget>("Label16")->geometry(), twipsRect(7080, 5760, 660, 195));

@@ -96,6 +96,9 @@ DataGrid::DataGrid(View& view, std::vector<GridColumn> columns, QWidget* parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    verticalHeader()->setMinimumSectionSize(fontMetrics().height() + 2);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setSortIndicatorShown(false);
 
@@ -169,6 +172,45 @@ Value DataGrid::currentValue(int column) const {
     } catch (const StoreError&) {
         return {};
     }
+}
+
+} // namespace lapora
+
+namespace lapora {
+
+void DataGrid::setCaption(const QString& c) {
+    caption_ = c;
+    if (!parentWidget())
+        return;
+    if (!captionLabel_) {
+        captionLabel_ = new QLabel(parentWidget());
+        captionLabel_->setObjectName(objectName() + QStringLiteral("Caption"));
+        captionLabel_->setAlignment(Qt::AlignCenter);
+        captionLabel_->setFrameShape(QFrame::Panel);
+        captionLabel_->setFrameShadow(QFrame::Raised);
+        captionLabel_->setAutoFillBackground(true);
+        // The caption takes the top of the place the grid was given.
+        const QRect r = geometry();
+        const int h = fontMetrics().height() + 6;
+        setGeometry(r.x(), r.y() + h, r.width(), std::max(0, r.height() - h));
+        captionLabel_->show();
+    }
+    captionLabel_->setText(c);
+    moveEvent(nullptr);
+}
+
+void DataGrid::moveEvent(QMoveEvent* e) {
+    if (e)
+        QTableView::moveEvent(e);
+    if (captionLabel_) {
+        const int h = fontMetrics().height() + 6;
+        captionLabel_->setGeometry(x(), y() - h, width(), h);
+    }
+}
+
+void DataGrid::resizeEvent(QResizeEvent* e) {
+    QTableView::resizeEvent(e);
+    moveEvent(nullptr);
 }
 
 } // namespace lapora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QLabel>
 #include <QTableView>
 
 #include "Value.h"
@@ -65,18 +66,25 @@ public:
     void clickHeader(int column); // what a click on the column's header does
     void selectRow(int row);      // what a click on a row does
     void syncToView();            // puts the selection on the view's current row
-    void setCaption(const QString& c) { caption_ = c; }
+    // The caption bar sits at the top of the grid's place, as a title over the columns.
+    void setCaption(const QString& c);
     QString caption() const { return caption_; }
+    QLabel* captionLabel() const { return captionLabel_; }
     // The value in column k of the view's current row (Null when there is none).
     Value currentValue(int column) const;
 
 signals:
     void rowActivated(int row);
 
+protected:
+    void moveEvent(QMoveEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
 private:
     ViewModel* model_;
     HeaderSort sort_;
     QString caption_;
+    QLabel* captionLabel_ = nullptr;
     int subscription_ = 0;
     bool syncing_ = false; // a selection made to follow the view must not move the view again
 };

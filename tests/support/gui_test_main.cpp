@@ -1,3 +1,5 @@
+#include "Fonts.h"
+
 #include <QApplication>
 #include <QLocale>
 
@@ -7,6 +9,7 @@
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    lapora::installFontSubstitutes();
     QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
