@@ -200,6 +200,27 @@ TEST_F(ViewTest, FindFirstAndNoMatch) {
     EXPECT_EQ(v.position(), 0);
 }
 
+TEST_F(ViewTest, SearchesAndSortsFollowWritesMadeMeanwhile) {
+    // A search or sort reads the column once and keeps it; writes through any view must show in the next one.
+    View v(db, kJobs);
+    ASSERT_TRUE(v.findFirst(QString::fromUtf8("[CégNeve] like \"kov*\"")));
+    View other(db, QStringLiteral("Laporak"));
+    other.moveFirst(); // Kovács, stored first
+    other.remove();
+    add(other, QDate(2013, 6, 1), "Kovácsné Zrt.", "00005"); // a value the column has not seen
+    v.requery();
+    ASSERT_TRUE(v.findFirst(QString::fromUtf8("[CégNeve] like \"kov*\"")));
+    EXPECT_EQ(v.field(QString::fromUtf8("MunkalapSzáma")).asText(), QStringLiteral("00005"));
+    v.moveTo(0);
+    v.edit();
+    v.setField(QString::fromUtf8("CégNeve"), Value::text(QStringLiteral("Zebra Kft.")));
+    v.update();
+    v.sort(QString::fromUtf8("CégNeve DESC"));
+    EXPECT_EQ(column(v, "CégNeve").first(), QStringLiteral("Zebra Kft."));
+    EXPECT_EQ(v.recordCount(), 4);
+    EXPECT_FALSE(v.findFirst(QString::fromUtf8("[CégNeve] like \"Árvíz*\"")));
+}
+
 TEST_F(ViewTest, SortIsHungarianAndStable) {
     View names(db, QString::fromUtf8("Címzett"));
     const char* inOrder[] = {"alma", "Álom", "cukor", "Csiga", "ola", "Ödön", "őz", "sas", "Szarka", "zebra"};

@@ -13,6 +13,7 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 namespace lapora {
@@ -32,11 +33,53 @@ bool isSqliteFile(const QString& path) {
     return header(path, 16) == QByteArray("SQLite format 3\0", 16);
 }
 
+// Fixed-width forms by hand: Qt's format-string parser and printer cost more than reading the row itself.
 QString isoDate(const QDate& d) {
-    return d.toString(QStringLiteral("yyyy-MM-dd"));
+    char buf[16];
+    const int n = std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year(), d.month(), d.day());
+    return QString::fromLatin1(buf, n);
 }
 QString isoTime(const QTime& t) {
-    return t.toString(QStringLiteral("HH:mm:ss"));
+    char buf[16];
+    const int n = std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour(), t.minute(), t.second());
+    return QString::fromLatin1(buf, n);
+}
+
+int digits(const char* p, int n) {
+    int v = 0;
+    for (int i = 0; i < n; ++i) {
+        if (p[i] < '0' || p[i] > '9')
+            return -1;
+        v = v * 10 + (p[i] - '0');
+    }
+    return v;
+}
+// "yyyy-MM-dd" at p, or an invalid date.
+QDate parseIsoDate(const char* p, int len) {
+    if (len < 10 || p[4] != '-' || p[7] != '-')
+        return {};
+    const int y = digits(p, 4), m = digits(p + 5, 2), d = digits(p + 8, 2);
+    return y < 0 || m < 0 || d < 0 ? QDate() : QDate(y, m, d);
+}
+// "HH:mm:ss" at p, or an invalid time.
+QTime parseIsoTime(const char* p, int len) {
+    if (len < 8 || p[2] != ':' || p[5] != ':')
+        return {};
+    const int h = digits(p, 2), m = digits(p + 3, 2), s = digits(p + 6, 2);
+    return h < 0 || m < 0 || s < 0 ? QTime() : QTime(h, m, s);
+}
+
+// The stored form of one value, type included, as a hash key.
+void valueKey(sqlite3_stmt* st, int col, std::string& key) {
+    const int t = sqlite3_column_type(st, col);
+    key.assign(1, static_cast<char>('0' + t));
+    if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
+        const double d = sqlite3_column_double(st, col);
+        key.append(reinterpret_cast<const char*>(&d), sizeof d);
+    } else if (t != SQLITE_NULL) {
+        const auto* p = static_cast<const char*>(sqlite3_column_blob(st, col));
+        key.append(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(st, col)));
+    }
 }
 
 void bindText(sqlite3_stmt* st, int pos, const QString& s) {
@@ -105,6 +148,29 @@ std::int32_t ColumnIndex::idOf(std::int64_t rowid) const {
     return it == sparse.end() ? -1 : it->second;
 }
 
+void ColumnIndex::makeSparse() {
+    for (size_t r = 0; r < byRowid.size(); ++r)
+        if (byRowid[r] >= 0)
+            sparse[static_cast<std::int64_t>(r)] = byRowid[r];
+    byRowid = {};
+    dense = false;
+}
+
+void ColumnIndex::set(std::int64_t rowid, std::int32_t id) {
+    if (dense && (rowid < 0 || rowid > 2 * static_cast<std::int64_t>(byRowid.size()) + 1024))
+        makeSparse();
+    if (!dense) {
+        if (id < 0)
+            sparse.erase(rowid);
+        else
+            sparse[rowid] = id;
+        return;
+    }
+    if (static_cast<size_t>(rowid) >= byRowid.size())
+        byRowid.resize(static_cast<size_t>(rowid) + 1, -1);
+    byRowid[static_cast<size_t>(rowid)] = id;
+}
+
 // ---- Database
 
 QString Database::resolve(const QString& nameOrPath, const QString& folder) {
@@ -137,8 +203,9 @@ std::shared_ptr<Database> Database::open(const QString& nameOrPath, const QStrin
     if (isSqliteFile(path)) {
         // Never create: a missing file must fail so the caller's missing-database message can fire.
         const QByteArray p = QFile::encodeName(path);
-        if (sqlite3_open_v2(p.constData(), &db->db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr) !=
-            SQLITE_OK)
+        if (sqlite3_open_v2(p.constData(), &db->db_,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
+                            nullptr) != SQLITE_OK)
             throw StoreError("cannot open data file");
         sqlite3_busy_timeout(db->db_, 3000);
         db->registerFunctions();
@@ -155,7 +222,8 @@ std::shared_ptr<Database> Database::open(const QString& nameOrPath, const QStrin
         db->jet_ = JetFile::open(path);
         db->jetTables_ = db->jet_->tableNames();
         if (sqlite3_open_v2(":memory:", &db->db_,
-                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_URI |
+                                SQLITE_OPEN_NOMUTEX,
                             nullptr) != SQLITE_OK)
             throw StoreError("cannot open memory database");
         db->registerFunctions();
@@ -389,6 +457,40 @@ void Database::bumpGeneration() {
     ++g_generation;
 }
 
+void Database::rowChanged(const QString& table, std::int64_t rowid, bool removed) {
+    const std::uint64_t before = generation();
+    bumpGeneration();
+    std::string key;
+    for (IndexEntry& e : indexes_) {
+        if (e.table != table || e.gen != before)
+            continue; // already stale: rebuilt when next asked for
+        if (e.index.use_count() > 1)
+            e.index = std::make_shared<ColumnIndex>(*e.index); // someone still reads the old one
+        ColumnIndex& idx = *e.index;
+        std::int32_t id = -1;
+        try {
+            if (!removed) {
+                Statement st(db_, QStringLiteral("SELECT ") + jetsql::quoteName(e.column) +
+                                      QStringLiteral(" FROM ") + jetsql::quoteName(table) +
+                                      QStringLiteral(" WHERE rowid = ?1"));
+                sqlite3_bind_int64(st.get(), 1, rowid);
+                if (st.step()) {
+                    valueKey(st.get(), 0, key);
+                    auto [it, inserted] =
+                        idx.ids.try_emplace(key, static_cast<std::int32_t>(idx.distinct.size()));
+                    if (inserted)
+                        idx.distinct.push_back(read(st.get(), 0, idx.column.type));
+                    id = it->second;
+                }
+            }
+        } catch (const StoreError&) {
+            continue; // the write itself went through; this cache is simply built again when next asked for
+        }
+        idx.set(rowid, id);
+        e.gen = generation();
+    }
+}
+
 std::shared_ptr<const ColumnIndex> Database::columnIndex(const QString& table, const QString& column) {
     const auto canonical = tableName(table);
     if (!canonical)
@@ -407,39 +509,21 @@ std::shared_ptr<const ColumnIndex> Database::columnIndex(const QString& table, c
     prepareTables(*canonical);
     auto idx = std::make_shared<ColumnIndex>();
     idx->column = *col;
-    std::int64_t maxRowid = 0, count = 0;
-    {
-        Statement st(db_,
-                     QStringLiteral("SELECT max(rowid), count(*) FROM ") + jetsql::quoteName(*canonical));
-        st.step();
-        maxRowid = sqlite3_column_int64(st.get(), 0);
-        count = sqlite3_column_int64(st.get(), 1);
-    }
-    idx->dense = maxRowid >= 0 && maxRowid <= 4 * count + 1024;
-    if (idx->dense)
-        idx->byRowid.assign(static_cast<size_t>(maxRowid) + 1, -1);
-    std::unordered_map<std::string, std::int32_t> seen;
+    // One pass and no count(*) first (a second full scan): rowids come ascending, so the dense table
+    // grows as they arrive and turns sparse if they prove far apart.
     Statement st(db_, QStringLiteral("SELECT rowid, ") + jetsql::quoteName(col->name) +
                           QStringLiteral(" FROM ") + jetsql::quoteName(*canonical));
     std::string key;
+    std::int64_t rows = 0;
     while (st.step()) {
         const std::int64_t rowid = sqlite3_column_int64(st.get(), 0);
-        const int t = sqlite3_column_type(st.get(), 1);
-        key.assign(1, static_cast<char>('0' + t));
-        if (t == SQLITE_INTEGER || t == SQLITE_FLOAT) {
-            const double d = sqlite3_column_double(st.get(), 1);
-            key.append(reinterpret_cast<const char*>(&d), sizeof d);
-        } else if (t != SQLITE_NULL) {
-            const auto* p = static_cast<const char*>(sqlite3_column_blob(st.get(), 1));
-            key.append(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(st.get(), 1)));
-        }
-        auto [it, inserted] = seen.try_emplace(key, static_cast<std::int32_t>(idx->distinct.size()));
+        if (idx->dense && (rowid < 0 || rowid > 4 * ++rows + 1024))
+            idx->makeSparse();
+        valueKey(st.get(), 1, key);
+        auto [it, inserted] = idx->ids.try_emplace(key, static_cast<std::int32_t>(idx->distinct.size()));
         if (inserted)
             idx->distinct.push_back(read(st.get(), 1, col->type));
-        if (idx->dense)
-            idx->byRowid[static_cast<size_t>(rowid)] = it->second;
-        else
-            idx->sparse[rowid] = it->second;
+        idx->set(rowid, it->second);
     }
     // Few distinct values: worth keeping for the next sort or search on this column.
     if (idx->distinct.size() <= 200000) {
@@ -470,8 +554,39 @@ Value Database::read(sqlite3_stmt* st, int col, ColumnType type) {
             return Value::number(d);
         }
     }
-    const QString s = QString::fromUtf8(static_cast<const char*>(sqlite3_column_blob(st, col)),
-                                        sqlite3_column_bytes(st, col));
+    const auto* raw = static_cast<const char*>(sqlite3_column_blob(st, col));
+    const int len = sqlite3_column_bytes(st, col);
+    switch (type) {
+    case ColumnType::Date:
+        if (const QDate d = parseIsoDate(raw, len); d.isValid())
+            return Value::date(d);
+        break;
+    case ColumnType::Time:
+        if (const QTime tm = len >= 8 ? parseIsoTime(raw + len - 8, 8) : QTime(); tm.isValid())
+            return Value::time(tm);
+        break;
+    case ColumnType::DateTime: {
+        if (len == 8) {
+            if (const QTime tm = parseIsoTime(raw, len); tm.isValid())
+                return Value::time(tm);
+            break;
+        }
+        const QDate d = parseIsoDate(raw, len);
+        if (!d.isValid())
+            break;
+        if (len < 19)
+            return Value::date(d);
+        const QTime tm = parseIsoTime(raw + 11, len - 11);
+        if (!tm.isValid() || tm == QTime(0, 0))
+            return Value::date(d);
+        if (d == QDate(1899, 12, 30))
+            return Value::time(tm);
+        return Value::dateTime(QDateTime(d, tm));
+    }
+    default:
+        break;
+    }
+    const QString s = QString::fromUtf8(raw, len);
     switch (type) {
     case ColumnType::Text:
     case ColumnType::LongText:
@@ -481,31 +596,10 @@ Value Database::read(sqlite3_stmt* st, int col, ColumnType type) {
         if (auto n = regional::parseNumber(s))
             return Value::number(*n);
         return Value::text(s);
-    case ColumnType::Date: {
-        const QDate d = QDate::fromString(s.left(10), QStringLiteral("yyyy-MM-dd"));
-        return d.isValid() ? Value::date(d) : Value::text(s);
-    }
-    case ColumnType::Time: {
-        const QTime tm = QTime::fromString(s.right(8), QStringLiteral("HH:mm:ss"));
-        return tm.isValid() ? Value::time(tm) : Value::text(s);
-    }
-    case ColumnType::DateTime: {
-        if (s.size() == 8) {
-            const QTime tm = QTime::fromString(s, QStringLiteral("HH:mm:ss"));
-            return tm.isValid() ? Value::time(tm) : Value::text(s);
-        }
-        const QDate d = QDate::fromString(s.left(10), QStringLiteral("yyyy-MM-dd"));
-        if (!d.isValid())
-            return Value::text(s);
-        if (s.size() < 19)
-            return Value::date(d);
-        const QTime tm = QTime::fromString(s.mid(11, 8), QStringLiteral("HH:mm:ss"));
-        if (!tm.isValid() || tm == QTime(0, 0))
-            return Value::date(d);
-        if (d == QDate(1899, 12, 30))
-            return Value::time(tm);
-        return Value::dateTime(QDateTime(d, tm));
-    }
+    case ColumnType::Date:
+    case ColumnType::Time:
+    case ColumnType::DateTime:
+        return Value::text(s); // not in the stored form: handed out as written
     case ColumnType::Bool:
         if (auto b = parseBool(s))
             return Value::boolean(*b);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -42,7 +43,10 @@ struct ColumnIndex {
     std::vector<std::int32_t> byRowid; // dense, -1 where no row; used when rowids are compact
     std::unordered_map<std::int64_t, std::int32_t> sparse;
     bool dense = true;
+    std::unordered_map<std::string, std::int32_t> ids; // stored form of a value -> its place in distinct
     std::int32_t idOf(std::int64_t rowid) const;
+    void set(std::int64_t rowid, std::int32_t id); // -1: no such row
+    void makeSparse();
 };
 
 // A data file. SQLite files are read-write, never created by opening; Jet files are read through libmdb,
@@ -80,6 +84,9 @@ public:
     // Bumped on every write through any connection of this process, so cached rows can tell they are stale.
     static std::uint64_t generation();
     static void bumpGeneration();
+    // One row of a table added, changed or deleted through a view: bumps the generation; that table's cached
+    // column values that were current are brought up to date instead of being built again on next use.
+    void rowChanged(const QString& table, std::int64_t rowid, bool removed);
 
     // Cached column values (see ColumnIndex); rebuilt after any write.
     std::shared_ptr<const ColumnIndex> columnIndex(const QString& table, const QString& column);
@@ -104,7 +111,7 @@ private:
     struct IndexEntry {
         QString table, column;
         std::uint64_t gen;
-        std::shared_ptr<const ColumnIndex> index;
+        std::shared_ptr<ColumnIndex> index;
     };
     std::vector<IndexEntry> indexes_;
 };

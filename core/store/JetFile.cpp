@@ -112,6 +112,35 @@ void useCentralEuropeanCodePage(MdbHandle* mdb) {
 #endif
 }
 
+// Jet 4 in-row text straight to UTF-16, without libmdb's iconv round trip: UCS-2LE, or after an FF FE mark
+// "compressed", where a 0 byte switches between one byte per Latin-1 character and two per UCS-2 character.
+QString jet4Text(const unsigned char* p, int n) {
+    QString out(n, Qt::Uninitialized); // never more characters than bytes
+    char16_t* d = reinterpret_cast<char16_t*>(out.data());
+    qsizetype len = 0;
+    if (n >= 2 && p[0] == 0xff && p[1] == 0xfe) {
+        bool compressed = true;
+        for (int i = 2; i < n;) {
+            if (p[i] == 0) {
+                compressed = !compressed;
+                ++i;
+            } else if (compressed) {
+                d[len++] = p[i++];
+            } else if (i + 1 < n) {
+                d[len++] = char16_t(p[i] | p[i + 1] << 8);
+                i += 2;
+            } else {
+                break;
+            }
+        }
+    } else {
+        for (int i = 0; i + 1 < n; i += 2)
+            d[len++] = char16_t(p[i] | p[i + 1] << 8);
+    }
+    out.truncate(len);
+    return out;
+}
+
 QString nameOf(const char* s) {
     return QString::fromUtf8(s);
 }
@@ -241,6 +270,8 @@ struct JetFile::Impl {
             if (qint64(stored) > std::min(fileSize, kMaxMemoBytes))
                 throw StoreError("damaged memo value in " + utf8(path));
         }
+        if (type == MDB_TEXT && !IS_JET3(h))
+            return jet4Text(h->pg_buf + f.start, f.siz);
         // libmdb converts into a buffer of bind_size bytes; one stored byte never needs more than 3 in UTF-8.
         mdb_set_bind_size(h, stored * 3 + 16);
         gchar* s = mdb_col_to_string(h, h->pg_buf, f.start, type, f.siz);

@@ -433,9 +433,10 @@ void View::update() {
             Database::bind(st.get(), static_cast<int>(k) + 1, *pending_[static_cast<size_t>(set[k])],
                            columns_[static_cast<size_t>(set[k])].type);
         st.step();
-        Database::bumpGeneration();
+        const std::int64_t rowid = sqlite3_last_insert_rowid(h);
+        db_->rowChanged(table_, rowid, false);
         // The new row shows last until the view is reopened; the current row stays where it was.
-        keys_.rowids.push_back(sqlite3_last_insert_rowid(h));
+        keys_.rowids.push_back(rowid);
         mode_ = EditMode::None;
         pending_.clear();
         notify(Change::Rows);
@@ -455,7 +456,7 @@ void View::update() {
         sqlite3_bind_int64(st.get(), static_cast<int>(set.size()) + 1,
                            keys_.rowids[static_cast<size_t>(pos_)]);
         st.step();
-        Database::bumpGeneration();
+        db_->rowChanged(table_, keys_.rowids[static_cast<size_t>(pos_)], false);
     }
     mode_ = EditMode::None;
     pending_.clear();
@@ -471,7 +472,7 @@ void View::remove() {
                                     QStringLiteral(" WHERE rowid = ?"));
     sqlite3_bind_int64(st.get(), 1, keys_.rowids[static_cast<size_t>(pos_)]);
     st.step();
-    Database::bumpGeneration();
+    db_->rowChanged(table_, keys_.rowids[static_cast<size_t>(pos_)], true);
     keys_.rowids.erase(keys_.rowids.begin() + pos_);
     deletedCurrent_ = true;
     notify(Change::Rows);

@@ -1,0 +1,707 @@
+// Record-store figures, each printed as "name value unit" next to a command-line tool doing the same work.
+// The data is built by a child run of this program (--make-data DIR) so its memory never shows in ours.
+#include "Database.h"
+#include "LogEntry.h"
+#include "Schema.h"
+#include "StoreError.h"
+#include "Templates.h"
+#include "View.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using lapora::Database;
+using lapora::View;
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr int kDefaultLogRows = 1000000;
+constexpr int kJobRows = 100000;
+constexpr int kRepeats = 3;
+const char* const kMarkedAction = "Összesítő ellenőrzése 7Q";
+const char* const kLogSelect = "select * from Regisztrálás order by AkcióDátuma, AkcióIdeje";
+const char* const kLogSortDesc = "select * from Regisztrálás order by Akció DESC";
+
+double msSince(SteadyClock::time_point t0) {
+    return std::chrono::duration<double, std::milli>(SteadyClock::now() - t0).count();
+}
+
+void figure(const std::string& name, double value, const char* unit) {
+    const std::string u = unit;
+    const int decimals = u == "x" ? 2 : (u == "rows" || u == "rows/s" || u == "fields") ? 0 : 1;
+    std::printf("%s %.*f %s\n", name.c_str(), decimals, value, unit);
+    std::fflush(stdout);
+}
+
+double fileMb(const QString& path) {
+    return static_cast<double>(QFileInfo(path).size()) / (1024.0 * 1024.0);
+}
+
+// "VmHWM" or "VmRSS" of this process, in MB.
+double statusMb(const char* key) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray want = QByteArray(key) + ':';
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(want))
+            return line.mid(want.size()).trimmed().split(' ').first().toDouble() / 1024.0;
+    return -1;
+}
+
+// Reads a file through once so every timed run starts from a warm page cache.
+void warmPageCache(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + path.toStdString());
+    char buf[1 << 16];
+    while (f.read(buf, sizeof buf) > 0) {
+    }
+}
+
+struct ToolRun {
+    double ms = 0;
+    double peakMb = 0;
+};
+
+// Runs a tool through a small launcher (this program, started with --run-tool before Qt is up): a child
+// forked straight from here would count our own resident pages in its peak RSS.
+ToolRun runTool(const std::vector<std::string>& argv) {
+    int out[2];
+    if (pipe(out) != 0)
+        throw std::runtime_error("pipe failed");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addclose(&actions, out[1]);
+    const std::string self = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
+    std::vector<std::string> full = {self, "--run-tool"};
+    full.insert(full.end(), argv.begin(), argv.end());
+    std::vector<char*> args;
+    for (const std::string& a : full)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, self.c_str(), &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    if (rc != 0) {
+        close(out[0]);
+        throw std::runtime_error("cannot start the launcher: " + std::string(std::strerror(rc)));
+    }
+    std::string report;
+    char buf[256];
+    for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;)
+        report.append(buf, static_cast<size_t>(n));
+    close(out[0]);
+    int status = 0;
+    if (waitpid(pid, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error(argv[0] + " failed");
+    ToolRun r;
+    long kb = 0;
+    if (std::sscanf(report.c_str(), "%lf %ld", &r.ms, &kb) != 2)
+        throw std::runtime_error("no figures from the launcher");
+    r.peakMb = static_cast<double>(kb) / 1024.0;
+    return r;
+}
+
+// The launcher: runs argv with its output to /dev/null, then prints "wall-ms peak-rss-kB" of that run.
+int launchTool(char** argv) {
+    const auto t0 = SteadyClock::now();
+    const pid_t pid = fork();
+    if (pid < 0)
+        return 1;
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        close(null);
+        execvp(argv[0], argv);
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) < 0)
+        return 1;
+    const double ms = msSince(t0);
+    std::printf("%.3f %ld\n", ms, usage.ru_maxrss);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
+ToolRun bestToolRun(const std::vector<std::string>& argv) {
+    runTool(argv); // warm-up, not counted
+    ToolRun best{std::numeric_limits<double>::infinity(), 0};
+    for (int i = 0; i < kRepeats; ++i) {
+        const ToolRun r = runTool(argv);
+        best.ms = std::min(best.ms, r.ms);
+        best.peakMb = std::max(best.peakMb, r.peakMb);
+    }
+    return best;
+}
+
+std::vector<std::string> sqliteCli(const QString& file, const char* sql) {
+    return {"sqlite3", "-batch", QFile::encodeName(file).toStdString(), std::string(sql) + ";"};
+}
+
+// ---- Data building (child process)
+
+// Built without syncs; flushing here keeps the first synced write of a timed run from paying for all of it.
+void flushToDisk(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || fsync(f.handle()) != 0)
+        throw std::runtime_error("cannot flush " + path.toStdString());
+}
+
+struct Stmt {
+    Stmt(sqlite3* db, const char* sql) {
+        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK)
+            throw std::runtime_error(std::string("prepare: ") + sqlite3_errmsg(db));
+    }
+    ~Stmt() { sqlite3_finalize(st); }
+    Stmt(const Stmt&) = delete;
+    Stmt& operator=(const Stmt&) = delete;
+    void text(int pos, const std::string& s) {
+        sqlite3_bind_text(st, pos, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    }
+    void text(int pos, const char* s) { sqlite3_bind_text(st, pos, s, -1, SQLITE_STATIC); }
+    void step() {
+        if (sqlite3_step(st) != SQLITE_DONE)
+            throw std::runtime_error(std::string("insert: ") + sqlite3_errmsg(sqlite3_db_handle(st)));
+        sqlite3_reset(st);
+        sqlite3_clear_bindings(st);
+    }
+    sqlite3_stmt* st = nullptr;
+};
+
+std::string isoDate(const QDate& d) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year(), d.month(), d.day());
+    return buf;
+}
+
+std::string isoTime(int seconds) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    return buf;
+}
+
+// Rows per day over the period: busy weekdays, quiet weekends, exactly `rows` in all.
+std::vector<int> rowsPerDay(const QDate& first, int days, int rows, std::mt19937& rng) {
+    std::uniform_real_distribution<double> jitter(0.6, 1.4);
+    std::vector<double> weight(static_cast<size_t>(days));
+    double total = 0;
+    for (int d = 0; d < days; ++d) {
+        const int dow = first.addDays(d).dayOfWeek();
+        weight[static_cast<size_t>(d)] = (dow == 6 ? 0.25 : dow == 7 ? 0.08 : 1.0) * jitter(rng);
+        total += weight[static_cast<size_t>(d)];
+    }
+    std::vector<int> out(static_cast<size_t>(days));
+    double cum = 0;
+    long long given = 0;
+    for (int d = 0; d < days; ++d) {
+        cum += weight[static_cast<size_t>(d)];
+        const long long upTo = d == days - 1 ? rows : std::llround(cum / total * rows);
+        out[static_cast<size_t>(d)] = static_cast<int>(upTo - given);
+        given = upTo;
+    }
+    return out;
+}
+
+// Strictly rising times of day, so date and time alone give every row its place.
+std::vector<int> timesOfDay(int count, int from, int to, std::mt19937& rng) {
+    std::uniform_int_distribution<int> sec(from, to - 1);
+    std::vector<int> t(static_cast<size_t>(count));
+    for (int& x : t)
+        x = sec(rng);
+    std::sort(t.begin(), t.end());
+    for (size_t i = 1; i < t.size(); ++i)
+        t[i] = std::max(t[i], t[i - 1] + 1);
+    return t;
+}
+
+struct Action {
+    const char* text;
+    double weight;
+    const char* window;
+};
+
+const Action kActions[] = {
+    {"Adatmentés", 300, "LaporaX"},
+    {"Új adatsor", 180, "LaporaX"},
+    {"Lap nyomtatása", 150, "LaporaX"},
+    {"Törlés (adatsor)", 30, "LaporaX"},
+    {"Új címzett", 40, "CimzettForm"},
+    {"Címzett javítása", 60, "CimzettForm"},
+    {"Címzett törlése", 8, "CimzettForm"},
+    {"Címzett nyomtatása", 20, "CimzettForm"},
+    {"Képernyőméret változtatása", 10, "ParameterFormX"},
+    // Older spellings and rarer actions: case and accents that the Hungarian order must place.
+    {"ÚJ ADATSOR", 6, "LaporaX"},
+    {"adatmentés", 6, "LaporaX"},
+    {"Lap nyomtatása (előnézet)", 25, "LaporaX"},
+    {"Összesítő nyomtatása", 12, "LaporaX"},
+    {"Árajánlat nyomtatása", 10, "LaporaX"},
+    {"Évzárás", 1, "ParameterFormX"},
+    {"Országjel javítása", 2, "ParameterFormX"},
+    {"Őrzött adatsor visszaállítása", 2, "LaporaX"},
+};
+
+const char* const kPaths[] = {"C:\\Lapora", "C:\\Program Files\\Lapora", "D:\\Ügyvitel\\Lapora",
+                              "\\\\SZERVER\\Közös\\Lapora"};
+
+const QDate kFirstDay(2014, 1, 1);
+const QDate kEndDay(2024, 1, 1);
+
+void buildLog(const QString& dir, int rows) {
+    const auto t0 = SteadyClock::now();
+    auto db = Database::open(lapora::schema::kRegisztFile, dir);
+    std::mt19937 rng(20240611);
+    std::vector<double> weights;
+    for (const Action& a : kActions)
+        weights.push_back(a.weight);
+    std::discrete_distribution<size_t> pickAction(weights.begin(), weights.end());
+    std::uniform_int_distribution<int> percent(0, 99);
+    std::uniform_int_distribution<size_t> anyPath(0, std::size(kPaths) - 1);
+
+    const int days = static_cast<int>(kFirstDay.daysTo(kEndDay));
+    const std::vector<int> perDay = rowsPerDay(kFirstDay, days, rows, rng);
+    const int marked = rows - 10; // chronological position, 1-based
+
+    // Setup only: no journal, no syncs.
+    db->executeRaw(QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN"));
+    Stmt ins(db->handle(), "INSERT INTO \"Regisztrálás\" VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
+    int n = 0;
+    for (int d = 0; d < days; ++d) {
+        const QDate day = kFirstDay.addDays(d);
+        const std::string date = isoDate(day);
+        // The working folder moved every few years; a few entries came from other machines.
+        const size_t era = std::min<size_t>(static_cast<size_t>(day.year() - kFirstDay.year()) / 3, 3);
+        for (int secs : timesOfDay(perDay[static_cast<size_t>(d)], 6 * 3600, 20 * 3600, rng)) {
+            ++n;
+            const Action& a = kActions[pickAction(rng)];
+            ins.text(1, "");
+            ins.text(2, "");
+            ins.text(3, date);
+            ins.text(4, isoTime(secs));
+            ins.text(5, n == marked ? kMarkedAction : a.text);
+            ins.text(6, kPaths[percent(rng) < 5 ? anyPath(rng) : era]);
+            sqlite3_bind_int(ins.st, 7, 0);
+            ins.text(8, a.window);
+            sqlite3_bind_double(ins.st, 9, 0);
+            ins.text(10, "Lapora");
+            ins.step();
+        }
+    }
+    db->executeRaw(QStringLiteral("COMMIT"));
+    flushToDisk(db->path());
+    const double ms = msSince(t0);
+    View count(db, QString::fromUtf8("Regisztrálás"));
+    figure("data_log_rows", count.recordCount(), "rows");
+    figure("data_log_build_ms", ms, "ms");
+    figure("data_log_file_mb", fileMb(db->path()), "MB");
+}
+
+struct Company {
+    std::string name, city, address;
+};
+
+std::vector<Company> companies(std::mt19937& rng) {
+    const char* const prefix[] = {"Kovács",    "Szűcs",     "Tóth",   "Nagy",   "Győri",
+                                  "Fehérvári", "Dunántúli", "Bükki",  "Ékes",   "Öko",
+                                  "Szőke",     "Vörös",     "Halász", "Bárány", "Kiss",
+                                  "Balatoni",  "Tiszai",    "Mátrai", "Zöldág", "Északi"};
+    const char* const kind[] = {"és Társa", "Építő",    "Fuvarozó", "Kereskedelmi", "Informatikai",
+                                "Szerviz",  "Könyvelő", "Nyomda",   "Pékség",       "Gépjavító"};
+    const char* const form[] = {"Kft.", "Bt.", "Zrt.", "Kkt.", "Szövetkezet"};
+    const char* const city[] = {"Budapest",         "Győr",         "Pécs",        "Székesfehérvár",
+                                "Debrecen",         "Miskolc",      "Szeged",      "Nyíregyháza",
+                                "Kecskemét",        "Érd",          "Sopron",      "Eger",
+                                "Veszprém",         "Zalaegerszeg", "Szombathely", "Tatabánya",
+                                "Hódmezővásárhely", "Békéscsaba"};
+    const char* const street[] = {
+        "Kossuth Lajos u.", "Petőfi Sándor utca",   "Rákóczi út",      "Fő tér",
+        "Béke u.",          "Széchenyi István tér", "Dózsa György út", "Ady Endre u.",
+        "Jókai Mór u.",     "Árpád fejedelem útja", "Hősök tere",      "Szabadság tér"};
+    std::uniform_int_distribution<int> house(1, 140);
+    std::uniform_int_distribution<int> percent(0, 99);
+    std::vector<Company> out;
+    for (int i = 0; i < 400; ++i) {
+        Company c;
+        c.name = std::string(prefix[i % 20]) + ' ' + kind[(i / 20 + i) % 10] + ' ' + form[(i * 7 / 3) % 5];
+        c.city = city[(i * 13) % std::size(city)];
+        c.address = std::string(street[(i * 5) % std::size(street)]) + ' ' + std::to_string(house(rng)) +
+                    (percent(rng) < 15 ? "/B." : ".");
+        out.push_back(std::move(c));
+    }
+    return out;
+}
+
+void buildJobs(const QString& dir) {
+    const auto t0 = SteadyClock::now();
+    auto db = Database::open(lapora::schema::kLaporaFile, dir);
+    std::mt19937 rng(19990101);
+    const std::vector<Company> firms = companies(rng);
+    // A few regular customers get most of the work.
+    std::vector<double> firmWeight;
+    for (size_t i = 0; i < firms.size(); ++i)
+        firmWeight.push_back(1.0 / static_cast<double>(i + 1));
+    std::discrete_distribution<size_t> pickFirm(firmWeight.begin(), firmWeight.end());
+    const char* const works[] = {"Nyomtató karbantartása",      "Hálózat bővítése",
+                                 "Szerver telepítése",          "Vírusirtás",
+                                 "Adatmentés beállítása",       "Munkaállomás cseréje",
+                                 "Levelezés beállítása",        "Könyvelőprogram frissítése",
+                                 "Kábelezés (3 végpont)",       "Monitor javítása",
+                                 "Jelszavak cseréje",           "Tűzfal beállítása",
+                                 "Éves karbantartás",           "Szünetmentes táp cseréje",
+                                 "Őrzött adatok visszaállítása"};
+    const char* const workers[] = {"Kiss Péter",  "Szabó Éva",    "Horváth Ödön",
+                                   "Varga Júlia", "Molnár Árpád", "Tóth Gergő"};
+    const char* const payment[] = {"Készpénz", "Átutalás", "Utánvét"};
+    const char* const notes[] = {
+        "Az ügyfél kérésére a régi gépet elszállítottuk.", "Alkatrész rendelve, a munka folytatódik.",
+        "A hiba újra jelentkezett, garanciában javítva.", "Éjszakai munkavégzés, pótdíjjal.",
+        "Következő látogatás egyeztetve a cégvezetővel."};
+    std::uniform_int_distribution<size_t> anyWork(0, std::size(works) - 1);
+    std::uniform_int_distribution<size_t> anyWorker(0, std::size(workers) - 1);
+    std::uniform_int_distribution<size_t> anyPayment(0, std::size(payment) - 1);
+    std::uniform_int_distribution<size_t> anyNote(0, std::size(notes) - 1);
+    std::uniform_int_distribution<int> halfHours(1, 16);
+    std::uniform_int_distribution<int> workCount(1, 3);
+    std::uniform_int_distribution<int> percent(0, 99);
+
+    const int days = static_cast<int>(kFirstDay.daysTo(kEndDay));
+    const std::vector<int> perDay = rowsPerDay(kFirstDay, days, kJobRows, rng);
+    db->executeRaw(QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN"));
+    Stmt ins(db->handle(),
+             "INSERT INTO \"Laporak\" VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, "
+             "?13, ?14, ?15)");
+    int sheet = 0, invoice = 0, year = kFirstDay.year();
+    for (int d = 0; d < days; ++d) {
+        const QDate day = kFirstDay.addDays(d);
+        if (day.year() != year) {
+            year = day.year();
+            sheet = invoice = 0;
+        }
+        const std::string date = isoDate(day);
+        const double rate = 6000.0 + 400.0 * (year - kFirstDay.year()); // hourly rate, forints
+        for (int secs : timesOfDay(perDay[static_cast<size_t>(d)], 7 * 3600, 18 * 3600, rng)) {
+            const Company& firm = firms[pickFirm(rng)];
+            std::string work;
+            for (int k = workCount(rng); k > 0; --k)
+                work += (work.empty() ? "" : ", ") + std::string(works[anyWork(rng)]);
+            char number[16];
+            std::snprintf(number, sizeof number, "%05d", ++sheet);
+            const double hours = halfHours(rng) * 0.5;
+            const double net = std::round(hours * rate);
+            const double vat = std::round(net * 0.27);
+            ins.text(1, date);
+            ins.text(2, isoTime(secs));
+            ins.text(3, firm.name);
+            ins.text(4, firm.city);
+            ins.text(5, firm.address);
+            ins.text(6, work);
+            ins.text(7, std::string(number));
+            ins.text(8, workers[anyWorker(rng)]);
+            if (percent(rng) < 70) {
+                std::snprintf(number, sizeof number, "%05d", ++invoice);
+                ins.text(9, "LP-" + std::to_string(year) + '/' + number);
+                ins.text(10, payment[anyPayment(rng)]);
+            }
+            if (percent(rng) < 15)
+                ins.text(11, notes[anyNote(rng)]);
+            sqlite3_bind_double(ins.st, 12, net);
+            sqlite3_bind_double(ins.st, 13, vat);
+            sqlite3_bind_double(ins.st, 14, net + vat);
+            sqlite3_bind_double(ins.st, 15, hours);
+            ins.step();
+        }
+    }
+    db->executeRaw(QStringLiteral("COMMIT"));
+    flushToDisk(db->path());
+    const double ms = msSince(t0);
+    View count(db, QStringLiteral("Laporak"));
+    figure("data_jobs_rows", count.recordCount(), "rows");
+    figure("data_jobs_build_ms", ms, "ms");
+    figure("data_jobs_file_mb", fileMb(db->path()), "MB");
+}
+
+int makeData(const QString& dir, int logRows) {
+    lapora::schema::prepareWorkFolder(dir, QStringLiteral(LAPORA_TEMPLATE_DIR));
+    buildLog(dir, logRows);
+    buildJobs(dir);
+    return 0;
+}
+
+// ---- Measurements (parent process)
+
+double bestOf(const std::function<double()>& run) {
+    double best = std::numeric_limits<double>::infinity();
+    for (int i = 0; i < kRepeats; ++i)
+        best = std::min(best, run());
+    return best;
+}
+
+struct Paired {
+    double ours = std::numeric_limits<double>::infinity();
+    ToolRun theirs{std::numeric_limits<double>::infinity(), 0};
+};
+
+// Best of each side, the runs taken in turns: the machine's load then weighs on both sides alike.
+Paired bestPaired(int repeats, const std::function<double()>& ours, const std::vector<std::string>& tool) {
+    ours(); // warm-up, not counted
+    runTool(tool);
+    Paired p;
+    for (int i = 0; i < repeats; ++i) {
+        p.ours = std::min(p.ours, ours());
+        const ToolRun r = runTool(tool);
+        p.theirs.ms = std::min(p.theirs.ms, r.ms);
+        p.theirs.peakMb = std::max(p.theirs.peakMb, r.peakMb);
+    }
+    return p;
+}
+
+void ratioFigures(const std::string& name, double ours, double theirs, double target) {
+    figure(name + "_ratio", ours / theirs, "x");
+    figure(name + "_target", target, "x");
+}
+
+std::shared_ptr<Database> openLogFile(const QString& dir) {
+    return Database::open(lapora::schema::kRegisztFile, dir);
+}
+
+void benchLog(const QString& dir, int logRows) {
+    const QString file = Database::resolve(lapora::schema::kRegisztFile, dir);
+    const QString select = QString::fromUtf8(kLogSelect);
+    warmPageCache(file);
+
+    // Open, MoveLast, RecordCount: what the log window does first.
+    int rows = 0;
+    auto openLog = [&] {
+        const auto t0 = SteadyClock::now();
+        auto db = openLogFile(dir);
+        View v(db, select);
+        v.moveLast();
+        rows = v.recordCount();
+        const QString last = v.field(4).asText();
+        const double ms = msSince(t0);
+        if (last.isEmpty())
+            throw std::runtime_error("no last row");
+        return ms;
+    };
+    const Paired open = bestPaired(kRepeats, openLog, sqliteCli(file, kLogSelect));
+    const double openMs = open.ours;
+    const ToolRun cliSelect = open.theirs;
+    figure("log_rows", rows, "rows");
+    figure("log_open_movelast_ms", openMs, "ms");
+    figure("cli_select_ordered_ms", cliSelect.ms, "ms");
+    ratioFigures("log_open_vs_cli", openMs, cliSelect.ms, 1.0);
+
+    // Header sort, first time on a freshly opened view, then again with the column's values cached.
+    double resortMs = std::numeric_limits<double>::infinity();
+    QString firstAction;
+    const auto sortOnce = [&] {
+        auto db = openLogFile(dir);
+        View v(db, select);
+        auto t0 = SteadyClock::now();
+        v.sort(QStringLiteral("Akció DESC"));
+        const double ms = msSince(t0);
+        firstAction = v.field(4).asText();
+        t0 = SteadyClock::now();
+        v.sort(QStringLiteral("Akció DESC"));
+        resortMs = std::min(resortMs, msSince(t0));
+        return ms;
+    };
+    const Paired sort = bestPaired(kRepeats, sortOnce, sqliteCli(file, kLogSortDesc));
+    const double sortMs = sort.ours;
+    const ToolRun cliSort = sort.theirs;
+    figure("log_sort_desc_ms", sortMs, "ms");
+    figure("log_sort_desc_cached_ms", resortMs, "ms");
+    figure("cli_select_sort_desc_ms", cliSort.ms, "ms");
+    ratioFigures("log_sort_vs_cli", sortMs, cliSort.ms, 2.0);
+    if (firstAction.isEmpty())
+        throw std::runtime_error("sorted view has no first row");
+
+    // FindFirst of a value ten rows from the end: cold (fresh file handle), then with the column cached.
+    const QString criteria = QStringLiteral("[Akció] like \"%1*\"").arg(QString::fromUtf8(kMarkedAction));
+    const int expected = logRows - 10 - 1;
+    std::shared_ptr<Database> db;
+    std::unique_ptr<View> log;
+    const double findColdMs = bestOf([&] {
+        log.reset();
+        db = openLogFile(dir);
+        log = std::make_unique<View>(db, select);
+        const auto t0 = SteadyClock::now();
+        const bool found = log->findFirst(criteria);
+        const double ms = msSince(t0);
+        if (!found || log->position() != expected)
+            throw std::runtime_error("marked row not found where it was put");
+        return ms;
+    });
+    const double findMs = bestOf([&] {
+        log->moveFirst();
+        const auto t0 = SteadyClock::now();
+        log->findFirst(criteria);
+        return msSince(t0);
+    });
+    const std::string likeSql = std::string("select * from Regisztrálás where Akció like '") + kMarkedAction +
+                                "%' order by AkcióDátuma, AkcióIdeje limit 1";
+    const ToolRun cliFind = bestToolRun(sqliteCli(file, likeSql.c_str()));
+    figure("log_findfirst_cold_ms", findColdMs, "ms");
+    figure("log_findfirst_ms", findMs, "ms");
+    figure("cli_find_ms", cliFind.ms, "ms");
+    figure("log_findfirst_target", 100, "ms");
+
+    // Appending a log row, through the ordered view and through a view on the bare table. Each append syncs
+    // the file, so the worst run is shown too.
+    double appendWorstMs = 0;
+    auto append = [&](View& v) {
+        const auto t0 = SteadyClock::now();
+        if (!lapora::writeLogEntry(v, QString::fromUtf8("Adatmentés"), QStringLiteral("LaporaX")))
+            throw std::runtime_error("log entry not written");
+        const double ms = msSince(t0);
+        appendWorstMs = std::max(appendWorstMs, ms);
+        return ms;
+    };
+    const double appendMs = bestOf([&] { return append(*log); });
+    // The program logs nearly every action, so a search usually comes right after a log write.
+    log->moveFirst();
+    auto t0 = SteadyClock::now();
+    log->findFirst(criteria);
+    const double findAfterAppendMs = msSince(t0);
+    View table(db, QString::fromUtf8("Regisztrálás"));
+    const double appendTableMs = bestOf([&] { return append(table); });
+    const double peakMb = statusMb("VmHWM");
+    const std::string insertSql = "insert into Regisztrálás values ('', '', date('now'), time('now'), "
+                                  "'Adatmentés', '/tmp', 0, 'LaporaX', 0, 'Lapora')";
+    const ToolRun cliInsert = bestToolRun(sqliteCli(file, insertSql.c_str()));
+    figure("log_append_ms", appendMs, "ms");
+    figure("log_append_table_view_ms", appendTableMs, "ms");
+    figure("log_append_worst_ms", appendWorstMs, "ms");
+    figure("log_findfirst_after_append_ms", findAfterAppendMs, "ms");
+    figure("cli_insert_ms", cliInsert.ms, "ms");
+    figure("log_append_target", 100, "ms");
+
+    figure("peak_rss_mb", peakMb, "MB");
+    figure("cli_select_ordered_peak_rss_mb", cliSelect.peakMb, "MB");
+    figure("cli_select_sort_desc_peak_rss_mb", cliSort.peakMb, "MB");
+    figure("peak_rss_target", 150, "MB");
+}
+
+void benchJet() {
+    const QString file = QStringLiteral(LAPORA_BENCH_JET_FILE);
+    warmPageCache(file);
+    int rows = 0;
+    long long filled = 0;
+    auto readAll = [&] {
+        const auto t0 = SteadyClock::now();
+        auto db = Database::open(file);
+        View v(db, QStringLiteral("ATUTAL"));
+        v.moveLast();
+        rows = v.recordCount();
+        filled = 0;
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < v.fieldCount(); ++c)
+                filled += v.valueAt(r, c).isNull() ? 0 : 1;
+        return msSince(t0);
+    };
+    // Short runs: more of them, so one load spike on the machine cannot decide the ratio.
+    const Paired jet =
+        bestPaired(3 * kRepeats, readAll, {"mdb-export", QFile::encodeName(file).toStdString(), "ATUTAL"});
+    const double ms = jet.ours;
+    const ToolRun exportRun = jet.theirs;
+    const double ours = rows / (ms / 1000.0);
+    const double theirs = rows / (exportRun.ms / 1000.0);
+    figure("jet_rows", rows, "rows");
+    figure("jet_fields_filled", static_cast<double>(filled), "fields");
+    figure("jet_view_read_ms", ms, "ms");
+    figure("mdb_export_ms", exportRun.ms, "ms");
+    figure("jet_view_rows_per_s", ours, "rows/s");
+    figure("mdb_export_rows_per_s", theirs, "rows/s");
+    figure("jet_view_vs_mdb_export_ratio", ours / theirs, "x");
+    figure("jet_view_vs_mdb_export_target", 0.8, "x");
+    figure("peak_rss_after_jet_mb", statusMb("VmHWM"), "MB");
+    figure("mdb_export_peak_rss_mb", exportRun.peakMb, "MB");
+}
+
+int runBench(int logRows) {
+    const double startRss = statusMb("VmRSS");
+    QTemporaryDir tmp;
+    if (!tmp.isValid())
+        throw std::runtime_error("no temporary folder");
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(
+        QCoreApplication::applicationFilePath(),
+        {QStringLiteral("--make-data"), tmp.path(), QStringLiteral("--log-rows"), QString::number(logRows)});
+    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+        throw std::runtime_error("building the data failed");
+    std::fputs(child.readAllStandardOutput().constData(), stdout);
+    figure("rss_before_views_mb", startRss, "MB");
+    benchLog(tmp.path(), logRows);
+    benchJet();
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "--run-tool") == 0)
+        return launchTool(argv + 2);
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+    int logRows = kDefaultLogRows;
+    QString dataDir;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--log-rows") && i + 1 < args.size())
+            logRows = args[++i].toInt();
+        else if (args[i] == QLatin1String("--make-data") && i + 1 < args.size())
+            dataDir = args[++i];
+        else {
+            std::fprintf(stderr, "usage: lapora_bench [--log-rows N] [--make-data DIR]\n");
+            return 2;
+        }
+    }
+    if (logRows < 100) {
+        std::fprintf(stderr, "lapora_bench: --log-rows must be at least 100\n");
+        return 2;
+    }
+    try {
+        return dataDir.isEmpty() ? runBench(logRows) : makeData(dataDir, logRows);
+    } catch (const lapora::StoreError& e) {
+        std::fprintf(stderr, "lapora_bench: store error: %s\n", e.what());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "lapora_bench: %s\n", e.what());
+    }
+    return 1;
+}
