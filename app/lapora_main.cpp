@@ -2,9 +2,11 @@
 #include "Fonts.h"
 #include "LaporaX.h"
 #include "QtPlatform.h"
+#include "QtPrinter.h"
 #include "Session.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -23,6 +25,9 @@ int main(int argc, char** argv) {
     lapora::QtModalHost modal;
     lapora::Session session(prompter, modal);
     session.endProgram = [] { QCoreApplication::exit(0); };
+    // With no print queue the pages go as PDF files into this folder of the working folder.
+    lapora::QtPrinter printer(QDir::current().filePath(QString::fromUtf8("Nyomtatás")));
+    session.printer = &printer;
 
     lapora::LaporaX window(session);
     prompter.setParent(&window);

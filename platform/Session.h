@@ -8,6 +8,7 @@ namespace lapora {
 
 class Prompter;
 class ModalHost;
+class Printer;
 
 // The program-wide settings values, filled from the settings record.
 struct SettingsValues {
@@ -28,6 +29,7 @@ struct Session {
     QString jobListCompany; // handed from the main window to the job list
     QString helpKey;
     bool layoutCancelled = false; // the page-layout windows' cancel flag
+    Printer* printer = nullptr;   // the system's default printer (set by main, or a recording one in tests)
     // Ends the program (Qt: leave the event loop). Tests record the call.
     std::function<void()> endProgram;
 };

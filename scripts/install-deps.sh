@@ -10,6 +10,7 @@ packages=(
     libgtest-dev
     fonts-liberation
     poppler-utils xvfb
+    cups printer-driver-cups-pdf
     locales
 )
 

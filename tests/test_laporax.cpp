@@ -956,8 +956,9 @@ TEST_F(LaporaXTest, TheManualLeavesThisWindowVisibleAndItemsWithoutAWindowOpenNo
     addJob(kToday, "A", "1");
     start();
     w->show();
-    for (const char* item : {"AthozatTabla", "SzamlA", "RaktarbolAthoz", "AktLapNyom", "LPNyom", "LPCeg",
-                             "ParametereK", "naplozaS", "Kezikonyv"})
+    // The certificate and the job list have windows of their own; the other items have none yet.
+    for (const char* item :
+         {"AthozatTabla", "SzamlA", "RaktarbolAthoz", "LPCeg", "ParametereK", "naplozaS", "Kezikonyv"})
         child<QAction>(item)->trigger();
     EXPECT_TRUE(modal.shown.isEmpty());
     EXPECT_TRUE(w->isVisible());

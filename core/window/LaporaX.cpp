@@ -1,12 +1,17 @@
 #include "LaporaX.h"
 
+#include "Imprint.h"
+
+#include "Certificate.h"
 #include "Clock.h"
 #include "DataGrid.h"
 #include "Database.h"
+#include "JobList.h"
 #include "LogEntry.h"
 #include "Messages.h"
 #include "ModalHost.h"
 #include "NullSafe.h"
+#include "PageLayout.h"
 #include "Prompter.h"
 #include "Regional.h"
 #include "Schema.h"
@@ -34,7 +39,7 @@
 namespace lapora {
 
 const QString LaporaX::kTitle = QString::fromUtf8("Lapora V.2.2  2013. Munkalap-teljesítés igazolás");
-const QString LaporaX::kImprint = QString::fromUtf8(" - Lapora Szoftver Bt.");
+const QString LaporaX::kImprint = QStringLiteral(" - ") + imprint::kMakerName;
 
 namespace {
 
@@ -126,6 +131,7 @@ LaporaX::LaporaX(Session& session, QWidget* parent) : QMainWindow(parent), sessi
         }
     });
     jobsSubscription_ = laporakData_.subscribe([this](View::Change c) { onJobsChanged(c); });
+    setWindowFactory(QStringLiteral("LPNyom"), [this] { return std::make_unique<LPNyomtatFormX>(session_); });
 
     resize(twipsToPixels(15000), twipsToPixels(10200, Qt::Vertical) + menuBar()->sizeHint().height());
     loadFields();
@@ -1092,8 +1098,47 @@ void LaporaX::openWarehouseImport() {
     openWindow(QStringLiteral("RaktarbolAthoz"));
 }
 void LaporaX::printCurrentSheet() {
-    // The certificate print fills its page layout here; until it is built the item opens nothing.
-    openWindow(QStringLiteral("AktLapNyom"));
+    Prompter& p = session_.prompter;
+    bool sheet = false;
+    try {
+        sheet = laporakData_.recordCount() >= 1 && laporakData_.hasCurrent();
+    } catch (const StoreError&) {
+    }
+    const auto noData = [&p] {
+        p.pointer(Pointer::Arrow);
+        p.beep();
+        p.message(msg::kFigyelem, u("Nincs nyomtatandó adat!"), Icon::Exclamation, Buttons::Ok);
+    };
+    if (!sheet) {
+        noData();
+        return;
+    }
+    // The page shows what is stored: the edits on screen go in first, and a refused write prints nothing.
+    if (!writePendingEdits()) {
+        p.pointer(Pointer::Arrow);
+        return;
+    }
+    std::vector<std::pair<QString, QString>> cells;
+    try {
+        cells = certificateCells(laporakData_, session_);
+    } catch (const StoreError&) {
+        noData();
+        return;
+    }
+    p.pointer(Pointer::Arrow);
+    auto page = std::make_unique<PageLayoutWindow>(certificateLayout(), session_, this);
+    for (const QString& cell : certificateClearedCells())
+        page->setCellText(cell, QString());
+    for (const auto& [cell, text] : cells)
+        page->setCellText(cell, text);
+    p.pointer(Pointer::Arrow);
+    session_.modal.showModal(page.get());
+    page.reset();
+    // Whether or not the page went to the printer.
+    log(u("Lap nyomtatása"));
+    // Back from a window this one opened.
+    activate();
+    p.pointer(Pointer::Arrow);
 }
 void LaporaX::openJobList() {
     openWindow(QStringLiteral("LPNyom"));

@@ -64,8 +64,8 @@ public:
     void openStagingTable();    // AthozatTabla
     void openInvoiceImport();   // SzamlA
     void openWarehouseImport(); // RaktarbolAthoz
-    void printCurrentSheet();   // AktLapNyom: the certificate print plugs in here
-    void openJobList();         // LPNyom
+    void printCurrentSheet();   // AktLapNyom: the certificate of the current job sheet
+    void openJobList();         // LPNyom: the job list of the current job sheet's company
     void openCompanyRegister(); // LPCeg
     void openSettings();        // ParametereK
     void openLog();             // naplozaS
