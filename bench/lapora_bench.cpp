@@ -1,17 +1,24 @@
 // Record-store figures, each printed as "name value unit" next to a command-line tool doing the same work.
 // The data is built by a child run of this program (--make-data DIR) so its memory never shows in ours.
+#include "DataGrid.h"
 #include "Database.h"
+#include "LaporaX.h"
 #include "LogEntry.h"
+#include "ModalHost.h"
+#include "Prompter.h"
 #include "Schema.h"
+#include "Session.h"
 #include "StoreError.h"
 #include "Templates.h"
 #include "View.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -47,6 +54,8 @@ using SteadyClock = std::chrono::steady_clock;
 
 constexpr int kDefaultLogRows = 1000000;
 constexpr int kJobRows = 100000;
+constexpr int kCompanyRows = 5000;
+constexpr int kStagingRows = 10000;
 constexpr int kRepeats = 3;
 const char* const kMarkedAction = "Összesítő ellenőrzése 7Q";
 const char* const kLogSelect = "select * from Regisztrálás order by AkcióDátuma, AkcióIdeje";
@@ -455,10 +464,122 @@ void buildJobs(const QString& dir) {
     figure("data_jobs_file_mb", fileMb(db->path()), "MB");
 }
 
+// The main window's other two grids: companies and staging lines.
+void buildCompaniesAndStaging(const QString& dir) {
+    const auto t0 = SteadyClock::now();
+    auto db = Database::open(lapora::schema::kLaporaFile, dir);
+    std::mt19937 rng(20130304);
+    const std::vector<Company> firms = companies(rng);
+    std::uniform_int_distribution<int> postal(1011, 9985);
+    std::uniform_int_distribution<int> phone(1000000, 9999999);
+    db->executeRaw(QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN"));
+    {
+        Stmt ins(db->handle(), "INSERT INTO \"Címzett\" (CimNev, CimIrszam, CimSzekhely, CimCim, CimTelefon, "
+                               "recordID, CimOrszag) VALUES (?1, ?2, ?3, ?4, ?5, ?6, 'H')");
+        for (int i = 0; i < kCompanyRows; ++i) {
+            const Company& f = firms[static_cast<size_t>(i) % firms.size()];
+            ins.text(1, f.name + (i < static_cast<int>(firms.size()) ? "" : " " + std::to_string(i)));
+            ins.text(2, std::to_string(postal(rng)));
+            ins.text(3, f.city);
+            ins.text(4, f.address);
+            ins.text(5, "06-1-" + std::to_string(phone(rng)));
+            sqlite3_bind_int(ins.st, 6, i + 1);
+            ins.step();
+        }
+    }
+    {
+        Stmt ins(db->handle(),
+                 "INSERT INTO \"SzamlaAthozat\" (Sorszám, Szamlaszam, CegNev, CegCim, Megnevezes, "
+                 "Netto, AFA, Brutto, Datumtol, Mennyiség) VALUES (?1, ?2, ?3, ?4, ?5, ?6, 27, ?7, ?8, ?9)");
+        std::uniform_int_distribution<int> net(500, 250000);
+        std::uniform_int_distribution<int> qty(1, 12);
+        for (int i = 0; i < kStagingRows; ++i) {
+            const Company& f = firms[static_cast<size_t>(i * 7) % firms.size()];
+            const double n = net(rng);
+            sqlite3_bind_int(ins.st, 1, i + 1);
+            sqlite3_bind_int(ins.st, 2, 1000 + i / 3);
+            ins.text(3, f.name);
+            ins.text(4, f.city + " " + f.address);
+            ins.text(5, "Tétel " + std::to_string(i % 97));
+            sqlite3_bind_double(ins.st, 6, n);
+            sqlite3_bind_double(ins.st, 7, std::round(n * 1.27));
+            ins.text(8, isoDate(kFirstDay.addDays(i / 5)));
+            sqlite3_bind_int(ins.st, 9, qty(rng));
+            ins.step();
+        }
+    }
+    db->executeRaw(QStringLiteral("COMMIT"));
+    flushToDisk(db->path());
+    figure("data_companies_rows", kCompanyRows, "rows");
+    figure("data_staging_rows", kStagingRows, "rows");
+    figure("data_companies_staging_build_ms", msSince(t0), "ms");
+}
+
 int makeData(const QString& dir, int logRows) {
     lapora::schema::prepareWorkFolder(dir, QStringLiteral(LAPORA_TEMPLATE_DIR));
     buildLog(dir, logRows);
     buildJobs(dir);
+    buildCompaniesAndStaging(dir);
+    return 0;
+}
+
+// ---- The main window (its own process, so its peak memory is its own)
+
+// Answers No to every question (so the first activation adds no row) and closes every window at once.
+class SilentPrompter : public lapora::Prompter {
+public:
+    lapora::Answer message(const QString&, const QString&, lapora::Icon, lapora::Buttons b) override {
+        return b == lapora::Buttons::Ok ? lapora::Answer::Ok : lapora::Answer::No;
+    }
+    std::optional<QString> input(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    void beep() override {}
+    void pointer(lapora::Pointer) override {}
+};
+
+class ClosingModalHost : public lapora::ModalHost {
+public:
+    void showModal(QWidget* w) override { w->close(); }
+};
+
+int windowBench(const QString& dir) {
+    QDir::setCurrent(dir);
+    SilentPrompter prompter;
+    ClosingModalHost modal;
+    lapora::Session session(prompter, modal);
+    bool ended = false;
+    session.endProgram = [&] { ended = true; };
+    figure("window_rss_before_mb", statusMb("VmRSS"), "MB");
+    // From creating the window to the end of its first activation.
+    const auto t0 = SteadyClock::now();
+    auto w = std::make_unique<lapora::LaporaX>(session);
+    w->activate();
+    const double startup = msSince(t0);
+    if (ended)
+        throw std::runtime_error("the main window ended the program at start-up");
+    figure("window_startup_ms", startup, "ms");
+    figure("window_startup_target", 500, "ms");
+    figure("window_jobs_rows", w->jobs().recordCount(), "rows");
+    figure("window_jobs_current_row", w->jobs().position() + 1, "rows");
+    figure("window_startup_peak_rss_mb", statusMb("VmHWM"), "MB");
+    figure("window_startup_peak_rss_target", 150, "MB");
+    auto* grid = w->findChild<lapora::DataGrid*>(QStringLiteral("DBGrid1"));
+    if (!grid)
+        throw std::runtime_error("no company grid");
+    for (const char* name : {"company_header_click_asc_ms", "company_header_click_desc_ms"}) {
+        const auto t = SteadyClock::now();
+        grid->clickHeader(0);
+        figure(name, msSince(t), "ms");
+    }
+    auto* jobsGrid = w->findChild<lapora::DataGrid*>(QStringLiteral("DBGrid2"));
+    if (jobsGrid) {
+        const auto t = SteadyClock::now();
+        w->jobs().moveFirst();
+        w->jobs().moveLast();
+        figure("window_jobs_first_last_ms", msSince(t), "ms");
+    }
+    figure("window_peak_rss_mb", statusMb("VmHWM"), "MB");
     return 0;
 }
 
@@ -669,6 +790,12 @@ int runBench(int logRows) {
     figure("rss_before_views_mb", startRss, "MB");
     benchLog(tmp.path(), logRows);
     benchJet();
+    QProcess window;
+    window.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    window.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--window-bench"), tmp.path()});
+    if (!window.waitForFinished(-1) || window.exitStatus() != QProcess::NormalExit || window.exitCode() != 0)
+        throw std::runtime_error("the main window benchmark failed");
+    std::fputs(window.readAllStandardOutput().constData(), stdout);
     return 0;
 }
 
@@ -677,6 +804,17 @@ int runBench(int logRows) {
 int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "--run-tool") == 0)
         return launchTool(argv + 2);
+    if (argc >= 3 && std::strcmp(argv[1], "--window-bench") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
+        try {
+            return windowBench(QString::fromLocal8Bit(argv[2]));
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "lapora_bench: %s\n", e.what());
+            return 1;
+        }
+    }
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();
