@@ -156,8 +156,8 @@ LPNyomtatFormX::LPNyomtatFormX(Session& session, QWidget* parent) : QMainWindow(
                           {u("MunkátVégezte"), u("MunkátVégezte")}},
                          area);
     grid_->setObjectName(QStringLiteral("DataGrid1"));
-    grid_->setCaption(u("Cég - vállalkozás"));
     grid_->setGeometry(twipsRect(120, 960, 11880, 5055));
+    grid_->setCaption(u("Cég - vállalkozás"));
 
     resize(twipsToPixels(12240), twipsToPixels(6240, Qt::Vertical) + menuBar()->sizeHint().height());
 }

@@ -3,6 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+scripts/install-deps.sh
 scripts/build.sh "$@"
 dir=build
 if [ "${1:-}" = "--sanitize" ]; then

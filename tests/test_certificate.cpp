@@ -302,10 +302,18 @@ TEST_F(CertificateTest, WithoutAJobSheetOnlyTheMessageComes) {
 TEST_F(CertificateTest, TheMenuItemRunsIt) {
     addJob({{u("CégNeve"), Value::text(u("Alfa Kft."))}});
     start();
-    modal.on(kCertificate, [](QWidget* window) { static_cast<PageLayoutWindow*>(window)->next(); });
+    w->show();
+    bool mainVisibleMeanwhile = true;
+    modal.on(kCertificate, [&](QWidget* window) {
+        mainVisibleMeanwhile = w->isVisible();
+        static_cast<PageLayoutWindow*>(window)->next();
+    });
     w->findChild<QAction*>(QStringLiteral("AktLapNyom"))->trigger();
     EXPECT_EQ(modal.shown, QStringList{kCertificate});
     EXPECT_EQ(logActions(), QStringList{u("Lap nyomtatása")});
+    // The main window steps aside while the page is shown, and comes back.
+    EXPECT_FALSE(mainVisibleMeanwhile);
+    EXPECT_TRUE(w->isVisible());
 }
 
 TEST_F(CertificateTest, EditsOnScreenAreWrittenBeforeThePageIsFilled) {

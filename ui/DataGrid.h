@@ -66,7 +66,8 @@ public:
     void clickHeader(int column); // what a click on the column's header does
     void selectRow(int row);      // what a click on a row does
     void syncToView();            // puts the selection on the view's current row
-    // The caption bar sits at the top of the grid's place, as a title over the columns.
+    // The caption bar sits at the top of the grid's place, as a title over the columns: set it after placing
+    // the grid.
     void setCaption(const QString& c);
     QString caption() const { return caption_; }
     QLabel* captionLabel() const { return captionLabel_; }

@@ -1132,8 +1132,11 @@ void LaporaX::printCurrentSheet() {
     for (const auto& [cell, text] : cells)
         page->setCellText(cell, text);
     p.pointer(Pointer::Arrow);
+    // Like every window the menu opens (the manual aside), the page stands alone while it is shown.
+    hide();
     session_.modal.showModal(page.get());
     page.reset();
+    show();
     // Whether or not the page went to the printer.
     log(u("Lap nyomtatása"));
     // Back from a window this one opened.
