@@ -61,21 +61,6 @@ QString jetDate(const QDate& d) {
     return QStringLiteral("%1/%2/%3").arg(d.month()).arg(d.day()).arg(d.year());
 }
 
-QString timeText(const Value& v) {
-    switch (v.type()) {
-    case Value::Type::Time:
-        return regional::formatTime(v.asTime());
-    case Value::Type::DateTime:
-        return regional::formatTime(v.asDateTime().time());
-    case Value::Type::Text:
-        if (const auto t = regional::parseTime(v.asText()))
-            return regional::formatTime(*t);
-        return v.asText();
-    default:
-        return QString();
-    }
-}
-
 std::optional<QDate> dateOf(const Value& v) {
     switch (v.type()) {
     case Value::Type::Date:
@@ -229,7 +214,7 @@ bool LPNyomtatFormX::readRows(std::vector<Row>& rows) {
             // By position in the job-sheet table's field order.
             const auto at = [&](int col) { return cegAdodc_.valueAt(i, col); };
             Row r;
-            r.dateTime = NullDate(at(0)).text() + QLatin1Char(' ') + timeText(at(1));
+            r.dateTime = NullDate(at(0)).text() + QLatin1Char(' ') + TimeText(at(1));
             r.work = NullText(at(5));
             r.number = NullText(at(6));
             r.heading =

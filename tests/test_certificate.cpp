@@ -7,6 +7,7 @@
 #include "RecordingPrinter.h"
 #include "ScriptedPrompter.h"
 #include "Session.h"
+#include "TestRows.h"
 #include "View.h"
 #include "WorkFolder.h"
 
@@ -20,31 +21,20 @@
 #include <map>
 
 using namespace lapora;
+using lapora::test::addRow;
+using lapora::test::Fields;
 using lapora::test::RecordingPrinter;
 using lapora::test::ScriptedPrompter;
 using lapora::test::TestModalHost;
+using lapora::test::u;
 using lapora::test::WorkFolder;
 
 namespace {
-
-QString u(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 const QDate kToday(2013, 5, 7);
 const QTime kNow(9, 15, 30);
 const QString kFooter = u("Lapszám: 1.  nyomtatva: 2013.05.07.  09:15:30");
 const QString kCertificate = QStringLiteral("MunkaNyomTetelFormX");
-
-using Fields = std::map<QString, Value>;
-
-void addRow(const QString& file, const QString& table, const Fields& f) {
-    View v(Database::open(file), table);
-    v.addNew();
-    for (const auto& [name, value] : f)
-        v.setField(name, value);
-    v.update();
-}
 
 void addJob(const Fields& f) {
     addRow(QStringLiteral("lapora.mdb"), QStringLiteral("Laporak"), f);

@@ -10,6 +10,7 @@
 #include "RecordingPrinter.h"
 #include "ScriptedPrompter.h"
 #include "Session.h"
+#include "TestRows.h"
 #include "View.h"
 #include "WorkFolder.h"
 
@@ -26,16 +27,15 @@
 #include <map>
 
 using namespace lapora;
+using lapora::test::addRow;
+using lapora::test::Fields;
 using lapora::test::RecordingPrinter;
 using lapora::test::ScriptedPrompter;
 using lapora::test::TestModalHost;
+using lapora::test::u;
 using lapora::test::WorkFolder;
 
 namespace {
-
-QString u(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 const QDate kToday(2013, 5, 7);
 const QTime kNow(9, 15, 30);
@@ -45,16 +45,6 @@ const QString kLayout = QStringLiteral("MunkaNyomFormX");
 QString footer(int page) {
     return u("Lapszám: ") + QString::number(page) + u(".   ") + imprint::oneLine() +
            u(", nyomtatva: 2013.05.07.  09:15:30");
-}
-
-using Fields = std::map<QString, Value>;
-
-void addRow(const QString& file, const QString& table, const Fields& f) {
-    View v(Database::open(file), table);
-    v.addNew();
-    for (const auto& [name, value] : f)
-        v.setField(name, value);
-    v.update();
 }
 
 // Job sheet n of a company: one a day from 2013.01.01., each with its own seat so a heading shows its row.

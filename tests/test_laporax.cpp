@@ -7,6 +7,7 @@
 #include "ScriptedPrompter.h"
 #include "Session.h"
 #include "StoreError.h"
+#include "TestRows.h"
 #include "Twips.h"
 #include "View.h"
 #include "WorkFolder.h"
@@ -27,29 +28,18 @@
 #include <map>
 
 using namespace lapora;
+using lapora::test::addRow;
+using lapora::test::Fields;
 using lapora::test::ScriptedPrompter;
 using lapora::test::TestModalHost;
+using lapora::test::u;
 using lapora::test::WorkFolder;
 
 namespace {
 
-QString u(const char* s) {
-    return QString::fromUtf8(s);
-}
-
 const QString kJobsSource = u("select * from Laporak order by Dátum, MunkalapSzáma");
 const QDate kToday(2013, 5, 7);
 const QTime kNow(9, 15, 30);
-
-using Fields = std::map<QString, Value>;
-
-void addRow(const QString& file, const QString& table, const Fields& f) {
-    View v(Database::open(file), table);
-    v.addNew();
-    for (const auto& [name, value] : f)
-        v.setField(name, value);
-    v.update();
-}
 
 void addJob(const QDate& d, const char* name, const char* number, Fields more = {}) {
     more[u("Dátum")] = Value::date(d);

@@ -5,6 +5,7 @@
 #include "RecordingPrinter.h"
 #include "ScriptedPrompter.h"
 #include "Session.h"
+#include "TestRows.h"
 #include "Twips.h"
 
 #include <QApplication>
@@ -22,12 +23,9 @@ using namespace lapora;
 using lapora::test::RecordingPrinter;
 using lapora::test::ScriptedPrompter;
 using lapora::test::TestModalHost;
+using lapora::test::u;
 
 namespace {
-
-QString u(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 const QString kTnr = QStringLiteral("Times New Roman");
 const QString kNotReady = u("A nyomtató nincs készenlétben!");

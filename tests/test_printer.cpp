@@ -4,6 +4,7 @@
 #include "QtPrinters.h"
 #include "ScriptedPrompter.h"
 #include "Session.h"
+#include "TestRows.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -22,12 +23,9 @@
 using namespace lapora;
 using lapora::test::ScriptedPrompter;
 using lapora::test::TestModalHost;
+using lapora::test::u;
 
 namespace {
-
-QString u(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 const QString kCompany = u("Árvíztűrő Tükörfúrógép Kft.");
 const QString kFooter = u("Lapszám: 1.  nyomtatva: 2013.03.04.  08:10:02");

@@ -108,6 +108,10 @@ TEST(NullSafe, NullDateAndNullText) {
     EXPECT_EQ(NullText(Value::number(12500)), QStringLiteral("12500"));
     EXPECT_EQ(NullText(Value::date(QDate(2013, 5, 7))), QStringLiteral("2013.05.07."));
     EXPECT_EQ(NullText(Value::time(QTime(8, 5))), QStringLiteral("08:05:00"));
+    EXPECT_EQ(TimeText(Value::time(QTime(8, 5))), QStringLiteral("08:05:00"));
+    EXPECT_EQ(TimeText(Value::dateTime(QDateTime(QDate(2013, 5, 7), QTime(13, 40)))), QStringLiteral("13:40:00"));
+    EXPECT_EQ(TimeText(Value()), QString());
+    EXPECT_EQ(TimeText(Value::date(QDate(2013, 5, 7))), QString()); // a date holds no time of day
 }
 
 } // namespace

@@ -66,4 +66,19 @@ QString NullText(const Value& v) {
     return v.display();
 }
 
+QString TimeText(const Value& v) {
+    switch (v.type()) {
+    case Value::Type::Time:
+        return regional::formatTime(v.asTime());
+    case Value::Type::DateTime:
+        return regional::formatTime(v.asDateTime().time());
+    case Value::Type::Text:
+        if (const auto t = regional::parseTime(v.asText()))
+            return regional::formatTime(*t);
+        return v.asText();
+    default:
+        return QString();
+    }
+}
+
 } // namespace lapora

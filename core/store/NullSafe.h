@@ -39,5 +39,7 @@ NumberOrEmpty
 NullNumber(const QString& controlText); // a control's text: empty text is not Null, it is "empty"
 DateOrEmpty NullDate(const Value& v);
 QString NullText(const Value& v);
+// A time of day in the regional form (HH:mm:ss); Null, or a value that holds no time, gives nothing.
+QString TimeText(const Value& v);
 
 } // namespace lapora

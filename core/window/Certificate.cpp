@@ -14,22 +14,6 @@ QString u(const char* s) {
     return QString::fromUtf8(s);
 }
 
-// A time of day in the regional form; Null gives nothing.
-QString timeText(const Value& v) {
-    switch (v.type()) {
-    case Value::Type::Time:
-        return regional::formatTime(v.asTime());
-    case Value::Type::DateTime:
-        return regional::formatTime(v.asDateTime().time());
-    case Value::Type::Text:
-        if (const auto t = regional::parseTime(v.asText()))
-            return regional::formatTime(*t);
-        return v.asText();
-    default:
-        return QString();
-    }
-}
-
 } // namespace
 
 std::vector<std::pair<QString, QString>> certificateCells(const View& jobs, const Session& session) {
@@ -42,7 +26,7 @@ std::vector<std::pair<QString, QString>> certificateCells(const View& jobs, cons
     return {
         {u("Label2"), text("CégNeve") + u(" ") + text("CégSzékhelye") + u(", ") + text("CégCime")},
         {u("Label45"), footer},
-        {u("Label6"), NullDate(jobs.field(u("Dátum"))).text() + u(" ") + timeText(jobs.field(u("Idő")))},
+        {u("Label6"), NullDate(jobs.field(u("Dátum"))).text() + u(" ") + TimeText(jobs.field(u("Idő")))},
         {u("Label7"), text("ElvégzettMunka")},
         {u("Label8"), text("MunkalapSzáma")},
         {u("Text1"), text("Szoveg")},
