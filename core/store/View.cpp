@@ -42,52 +42,34 @@ std::vector<std::int32_t> rankDistinct(const std::vector<Value>& distinct, bool 
     const size_t n = distinct.size();
     std::vector<std::int32_t> order(n);
     std::iota(order.begin(), order.end(), 0);
+    // Sort keys turn each collated comparison into a byte comparison.
+    std::vector<std::optional<QCollatorSortKey>> keys(hungarian ? n : 0);
     if (hungarian) {
-        // Sort keys turn each collated comparison into a byte comparison.
         QCollator c(QLocale(QLocale::Hungarian, QLocale::Hungary));
         c.setCaseSensitivity(Qt::CaseInsensitive);
-        std::vector<std::optional<QCollatorSortKey>> keys(n);
         for (size_t i = 0; i < n; ++i)
             if (distinct[i].type() == Value::Type::Text)
                 keys[i].emplace(c.sortKey(distinct[i].asText()));
-        auto less = [&](std::int32_t a, std::int32_t b) {
-            const Value& x = distinct[static_cast<size_t>(a)];
-            const Value& y = distinct[static_cast<size_t>(b)];
-            const int rx = typeRank(x), ry = typeRank(y);
-            if (rx != ry)
-                return rx < ry;
-            if (rx == 3)
-                return keys[static_cast<size_t>(a)]->compare(*keys[static_cast<size_t>(b)]) < 0;
-            if (rx == 1)
-                return x.asNumber() < y.asNumber();
-            if (rx == 2) {
-                if (x.type() == Value::Type::Time && y.type() == Value::Type::Time)
-                    return x.asTime() < y.asTime();
-                return x.asDateTime() < y.asDateTime();
-            }
-            return false;
-        };
-        std::stable_sort(order.begin(), order.end(), less);
-    } else {
-        auto less = [&](std::int32_t a, std::int32_t b) {
-            const Value& x = distinct[static_cast<size_t>(a)];
-            const Value& y = distinct[static_cast<size_t>(b)];
-            const int rx = typeRank(x), ry = typeRank(y);
-            if (rx != ry)
-                return rx < ry;
-            if (rx == 3)
-                return x.asText() < y.asText();
-            if (rx == 1)
-                return x.asNumber() < y.asNumber();
-            if (rx == 2) {
-                if (x.type() == Value::Type::Time && y.type() == Value::Type::Time)
-                    return x.asTime() < y.asTime();
-                return x.asDateTime() < y.asDateTime();
-            }
-            return false;
-        };
-        std::stable_sort(order.begin(), order.end(), less);
     }
+    auto less = [&](std::int32_t a, std::int32_t b) {
+        const Value& x = distinct[static_cast<size_t>(a)];
+        const Value& y = distinct[static_cast<size_t>(b)];
+        const int rx = typeRank(x), ry = typeRank(y);
+        if (rx != ry)
+            return rx < ry;
+        if (rx == 3)
+            return hungarian ? keys[static_cast<size_t>(a)]->compare(*keys[static_cast<size_t>(b)]) < 0
+                             : x.asText() < y.asText();
+        if (rx == 1)
+            return x.asNumber() < y.asNumber();
+        if (rx == 2) {
+            if (x.type() == Value::Type::Time && y.type() == Value::Type::Time)
+                return x.asTime() < y.asTime();
+            return x.asDateTime() < y.asDateTime();
+        }
+        return false;
+    };
+    std::stable_sort(order.begin(), order.end(), less);
     // Equal values (as the order sees them) share a rank, so ties keep the row set's order.
     std::vector<std::int32_t> rank(n, 0);
     std::int32_t r = 0;
