@@ -37,8 +37,6 @@ QString u(const char* s) {
     return QString::fromUtf8(s);
 }
 
-const QString kNoData = u("Nincs nyomtatandó adat!");
-
 // The file a connection text names ("Data Source=..."), opened by name in the working folder.
 QString dataSourceOf(const QString& connect) {
     for (const QString& part : connect.split(QLatin1Char(';'))) {
@@ -257,7 +255,7 @@ void LPNyomtatFormX::print() {
     if (!readRows(rows) || rows.empty()) {
         p.pointer(Pointer::Arrow);
         p.beep();
-        p.message(msg::kFigyelem, kNoData, Icon::Exclamation, Buttons::Ok);
+        p.message(msg::kFigyelem, msg::kNincsNyomtatando, Icon::Exclamation, Buttons::Ok);
         return;
     }
     QStringList cells;

@@ -107,11 +107,13 @@ LayoutDesign makeJobList() {
     c.push_back(heading(label(4), lefts[1], 1440, QStringLiteral("Elvégzett munka röviden:")));
     c.push_back(heading(label(5), lefts[2], 1440, QStringLiteral("Munkalap száma:")));
     for (int k = 1; k <= 13; ++k)
-        for (int col = 0; col < 3; ++col)
-            c.push_back(plain(label(3 * k + 3 + col), lefts[col], 1800 + 480 * (k - 1), QStringLiteral("-")));
-    for (auto& cell : c)
-        if (cell.name == QLatin1String("Label41"))
-            cell.points = 8.25;
+        for (int col = 0; col < 3; ++col) {
+            const int n = 3 * k + 3 + col;
+            CellDesign cell = plain(label(n), lefts[col], 1800 + 480 * (k - 1), QStringLiteral("-"));
+            if (n == 41)
+                cell.points = 8.25; // the one smaller cell of the design
+            c.push_back(cell);
+        }
     c.push_back(closing(label(47), 240, 8040, 12615, 375));
     c.push_back(footer(8640));
     c.push_back(imprintMark(label(46)));

@@ -106,6 +106,17 @@ TEST(Database, CopiesATableFromAnotherFile) {
     EXPECT_EQ(v.field(QString::fromUtf8("MunkalapSzáma")).asText(), QStringLiteral("00012"));
 }
 
+TEST(Database, ColumnsFollowASchemaChange) {
+    WorkFolder wf;
+    auto db = Database::open(QStringLiteral("lapora.mdb"));
+    EXPECT_EQ(db->columns(QStringLiteral("Orszagjel")).size(), 2u);
+    db->execute(QStringLiteral("ALTER TABLE Orszagjel ADD COLUMN Megjegyzes TEXT(20)"));
+    const auto cols = db->columns(QStringLiteral("Orszagjel"));
+    ASSERT_EQ(cols.size(), 3u);
+    EXPECT_EQ(cols.back().name, QStringLiteral("Megjegyzes"));
+    EXPECT_EQ(cols.back().size, 20);
+}
+
 TEST(Database, StatementsFailWithoutChangingAnything) {
     WorkFolder wf;
     auto db = Database::open(QStringLiteral("lapora.mdb"));

@@ -111,10 +111,8 @@ TEST(Schema, NeverOverwritesAnExistingDataFile) {
     QFile f(wf.file(QStringLiteral("REGISZT.LPB")));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("a felhasználó saját adata"));
-    EXPECT_FALSE(QFile::exists(wf.file(QStringLiteral("Regiszt.lpb"))) &&
-                 QFileInfo(wf.file(QStringLiteral("Regiszt.lpb"))).fileName() ==
-                     QStringLiteral("Regiszt.lpb") &&
-                 QDir(wf.path()).entryList(QDir::Files).contains(QStringLiteral("Regiszt.lpb")));
+    EXPECT_FALSE(
+        QDir(wf.path()).entryList(QDir::Files).contains(QStringLiteral("Regiszt.lpb"))); // no second copy
     EXPECT_TRUE(schema::prepareWorkFolder(wf.path(), templateDir()).isEmpty());
     EXPECT_THROW(
         schema::prepareWorkFolder(wf.path() + QStringLiteral("/uj"), wf.path() + QStringLiteral("/nincs")),

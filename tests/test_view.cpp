@@ -271,6 +271,23 @@ TEST_F(ViewTest, QueriesCompareTextCaseBlind) {
                      QString::fromUtf8("csavar Bt."), QString::fromUtf8("Kovács és Társa Kft.")})); // c < cs
 }
 
+TEST_F(ViewTest, OtherQueriesAreReadOnlySnapshots) {
+    // Grouping is no plain single-table select: its rows are read once and cannot be written back.
+    View jobs(db, QStringLiteral("Laporak"));
+    add(jobs, QDate(2013, 6, 1), "Cukor Zrt.", "00005");
+    View v(db, QString::fromUtf8("select CégNeve, count(*) as Db from Laporak group by CégNeve"));
+    ASSERT_EQ(v.recordCount(), 4);
+    v.sort(QStringLiteral("Db DESC"));
+    EXPECT_EQ(v.field(0).asText(), QStringLiteral("Cukor Zrt."));
+    EXPECT_EQ(v.field(1).asNumber(), 2);
+    v.sort(QString::fromUtf8("CégNeve"));
+    EXPECT_EQ(column(v, "CégNeve").first(), QString::fromUtf8("Árvíztűrő Kft."));
+    EXPECT_THROW(v.edit(), StoreError);
+    EXPECT_THROW(v.addNew(), StoreError);
+    EXPECT_TRUE(v.findFirst(QString::fromUtf8("[CégNeve] like \"kov*\"")));
+    EXPECT_EQ(v.field(1).asNumber(), 1);
+}
+
 TEST_F(ViewTest, ObserversHearChanges) {
     View v(db, kJobs);
     std::vector<View::Change> heard;

@@ -11,6 +11,8 @@ inline const QString kFigyelemTorles = QString::fromUtf8("FIGYELEM! TÖRLÉS!");
 inline const QString kIrasHiba =
     QString::fromUtf8("Az adatok mentése nem sikerült, a beírt adatok megmaradtak, kérem próbálja újra!");
 
+// A print with nothing to print.
+inline const QString kNincsNyomtatando = QString::fromUtf8("Nincs nyomtatandó adat!");
 // Any failure of a print: causes are not told apart.
 inline const QString kNyomtatoNincsKesz = QString::fromUtf8("A nyomtató nincs készenlétben!");
 inline const QString kFigyelemHiba = QString::fromUtf8("FIGYELEM! HIBA!");

@@ -265,11 +265,6 @@ std::vector<Column> Database::columns(const QString& table) {
     const auto canonical = tableName(table);
     if (!canonical)
         throw StoreError("no such table: " + table.toStdString());
-    if (columnCacheGen_ != generation()) {
-        // Schema changes come through execute(); drop what may have changed.
-        columnCache_.clear();
-        columnCacheGen_ = generation();
-    }
     auto it = columnCache_.find(*canonical);
     if (it != columnCache_.end())
         return it->second;
@@ -441,6 +436,7 @@ void Database::execute(const QString& jetSql) {
 }
 
 void Database::executeRaw(const QString& sql) {
+    columnCache_.clear(); // the statement may change a table's columns
     char* err = nullptr;
     if (sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
         const std::string msg = err ? err : "exec";

@@ -104,10 +104,9 @@ private:
     QString path_;
     sqlite3* db_ = nullptr;
     std::unique_ptr<JetFile> jet_;
-    QStringList jetTables_;       // catalog of the Jet file
-    QStringList loadedJetTables_; // those already copied in
-    std::map<QString, std::vector<Column>> columnCache_;
-    std::uint64_t columnCacheGen_ = 0;
+    QStringList jetTables_;                              // catalog of the Jet file
+    QStringList loadedJetTables_;                        // those already copied in
+    std::map<QString, std::vector<Column>> columnCache_; // cleared whenever a statement may change tables
     struct IndexEntry {
         QString table, column;
         std::uint64_t gen;

@@ -106,16 +106,8 @@ void View::open(std::shared_ptr<Database> db, const QString& source) {
     std::vector<Column> cols;
     QString table, list;
     // Build everything first: a failed open leaves the view as it was.
-    auto* self = this;
-    std::shared_ptr<Database> keep = db_;
-    db_ = db;
-    Keyset ks;
-    try {
-        ks = self->runSource(source, &cols, &table, &list);
-    } catch (...) {
-        db_ = keep;
-        throw;
-    }
+    Keyset ks = runSource(*db, source, &cols, &table, &list);
+    db_ = std::move(db);
     source_ = source;
     table_ = table;
     selectList_ = list;
@@ -132,9 +124,8 @@ void View::open(std::shared_ptr<Database> db, const QString& source) {
     notify(Change::Rows);
 }
 
-View::Keyset View::runSource(const QString& source, std::vector<Column>* cols, QString* table,
+View::Keyset View::runSource(Database& db, const QString& source, std::vector<Column>* cols, QString* table,
                              QString* selectList) const {
-    Database& db = *db_;
     db.prepareTables(source);
     Keyset ks;
     if (!jetsql::isSelect(source)) {
@@ -190,6 +181,7 @@ View::Keyset View::runSource(const QString& source, std::vector<Column>* cols, Q
                                            QString::fromUtf8(decl ? decl : "")));
     }
     ks.isSnapshot = true;
+    auto rows = std::make_shared<std::vector<std::vector<Value>>>();
     while (st.step()) {
         std::vector<Value> row;
         row.reserve(static_cast<size_t>(n));
@@ -201,9 +193,10 @@ View::Keyset View::runSource(const QString& source, std::vector<Column>* cols, Q
             }
             row.push_back(Database::read(st.get(), i, t));
         }
-        ks.snapshot.push_back(std::move(row));
-        ks.rowids.push_back(static_cast<std::int64_t>(ks.snapshot.size() - 1));
+        rows->push_back(std::move(row));
+        ks.rowids.push_back(static_cast<std::int64_t>(rows->size() - 1));
     }
+    ks.snapshot = std::move(rows);
     table->clear();
     *selectList = QString();
     return ks;
@@ -214,7 +207,7 @@ void View::requery() {
     aboutToMove();
     std::vector<Column> cols;
     QString table, list;
-    Keyset ks = runSource(source_, &cols, &table, &list);
+    Keyset ks = runSource(*db_, source_, &cols, &table, &list);
     const QString keepSort = sortText_;
     table_ = table;
     selectList_ = list;
@@ -475,7 +468,7 @@ const std::vector<Value>& View::row(int index) const {
     if (index < 0 || index >= static_cast<int>(keys_.rowids.size()))
         throw StoreError("no such row");
     if (keys_.isSnapshot)
-        return keys_.snapshot[static_cast<size_t>(keys_.rowids[static_cast<size_t>(index)])];
+        return (*keys_.snapshot)[static_cast<size_t>(keys_.rowids[static_cast<size_t>(index)])];
     if (cacheGen_ != Database::generation()) {
         cache_.clear();
         cacheGen_ = Database::generation();
@@ -615,7 +608,7 @@ View::Keyset View::sorted(const QString& sortBy) const {
         std::vector<Value> vals;
         vals.reserve(n);
         for (size_t i = 0; i < n; ++i)
-            vals.push_back(keys_.snapshot[static_cast<size_t>(keys_.rowids[i])][static_cast<size_t>(col)]);
+            vals.push_back((*keys_.snapshot)[static_cast<size_t>(keys_.rowids[i])][static_cast<size_t>(col)]);
         const auto rank = rankDistinct(vals, text);
         for (size_t i = 0; i < n; ++i)
             rankOfRow[i] = rank[i];

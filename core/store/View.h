@@ -87,10 +87,11 @@ public:
 private:
     struct Keyset {
         std::vector<std::int64_t> rowids;
-        std::vector<std::vector<Value>> snapshot; // rows of a query that is no simple SELECT (read only)
+        // Rows of a query that is no simple SELECT (read only); sorted copies share them.
+        std::shared_ptr<const std::vector<std::vector<Value>>> snapshot;
         bool isSnapshot = false;
     };
-    Keyset runSource(const QString& source, std::vector<Column>* cols, QString* table,
+    Keyset runSource(Database& db, const QString& source, std::vector<Column>* cols, QString* table,
                      QString* selectList) const;
     Keyset sorted(const QString& sortText) const;
     const std::vector<Value>& row(int index) const;
@@ -120,7 +121,6 @@ private:
     mutable std::unique_ptr<Statement> fetch_;
     mutable std::unordered_map<std::int64_t, std::vector<Value>> cache_;
     mutable std::uint64_t cacheGen_ = 0;
-    mutable std::vector<Value> scratch_;
 };
 
 } // namespace lapora

@@ -1107,7 +1107,7 @@ void LaporaX::printCurrentSheet() {
     const auto noData = [&p] {
         p.pointer(Pointer::Arrow);
         p.beep();
-        p.message(msg::kFigyelem, u("Nincs nyomtatandó adat!"), Icon::Exclamation, Buttons::Ok);
+        p.message(msg::kFigyelem, msg::kNincsNyomtatando, Icon::Exclamation, Buttons::Ok);
     };
     if (!sheet) {
         noData();
