@@ -9,5 +9,10 @@ if [ "${1:-}" = "--sanitize" ]; then
     dir=build-asan
     flags=(-DCMAKE_BUILD_TYPE=Debug -DLAPORA_SANITIZE=ON)
 fi
+# Rebuilds (CI builds twice, worktrees share one cache) compile only what changed.
+if command -v ccache >/dev/null 2>&1; then
+    flags+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+    export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
+fi
 cmake -S . -B "$dir" "${flags[@]}" >/dev/null
 cmake --build "$dir" -j"$(nproc)"
