@@ -1,4 +1,5 @@
 // Lapora: the main window on the current working folder.
+#include "FolderLock.h"
 #include "Fonts.h"
 #include "LaporaX.h"
 #include "QtPlatform.h"
@@ -22,6 +23,10 @@ int main(int argc, char** argv) {
         QApplication::installTranslator(&qtTranslation);
 
     lapora::QtPrompter prompter;
+    // Held until the program ends (or dies): LPMRep and a second Lapora stay off the data files meanwhile.
+    const lapora::FolderLock lock(QDir::currentPath());
+    if (lapora::LaporaX::folderInUse(lock, prompter))
+        return 1;
     lapora::QtModalHost modal;
     lapora::Session session(prompter, modal);
     session.endProgram = [] { QCoreApplication::exit(0); };

@@ -19,3 +19,14 @@ inline const QString kFigyelemHiba = QString::fromUtf8("FIGYELEM! HIBA!");
 inline const QString kNincsNyomtato = QString::fromUtf8("Nincs a nyomtató készenlétben! Ellenőrizze!");
 
 } // namespace lapora::msg
+
+namespace lapora::msg {
+
+// The working folder's lock is held: LPMRep must not move the files away under a running Lapora, and a second
+// Lapora must not write beside the first (or into files LPMRep is renewing).
+inline const QString kLaporaFut = QString::fromUtf8(
+    "A Lapora most is fut, kérem lépjen ki belőle, és csak azután indítsa a karbantartást!");
+inline const QString kMappaFoglalt = QString::fromUtf8(
+    "Ebben a mappában már fut a Lapora vagy a karbantartás (LPMRep), a program most kilép!");
+
+} // namespace lapora::msg

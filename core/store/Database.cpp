@@ -194,7 +194,7 @@ QString Database::resolve(const QString& nameOrPath, const QString& folder) {
     return {};
 }
 
-std::shared_ptr<Database> Database::open(const QString& nameOrPath, const QString& folder) {
+std::shared_ptr<Database> Database::open(const QString& nameOrPath, const QString& folder, Access access) {
     const QString path = resolve(nameOrPath, folder);
     if (path.isEmpty())
         throw StoreError("no such data file: " + nameOrPath.toStdString());
@@ -203,9 +203,10 @@ std::shared_ptr<Database> Database::open(const QString& nameOrPath, const QStrin
     if (isSqliteFile(path)) {
         // Never create: a missing file must fail so the caller's missing-database message can fire.
         const QByteArray p = QFile::encodeName(path);
-        if (sqlite3_open_v2(p.constData(), &db->db_,
-                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX,
-                            nullptr) != SQLITE_OK)
+        db->readOnly_ = access == Access::ReadOnly;
+        const int mode = db->readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+        if (sqlite3_open_v2(p.constData(), &db->db_, mode | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr) !=
+            SQLITE_OK)
             throw StoreError("cannot open data file");
         sqlite3_busy_timeout(db->db_, 3000);
         db->registerFunctions();

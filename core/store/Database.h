@@ -56,15 +56,18 @@ public:
     // Finds a data file by name in the folder (the name matched without regard to case), or takes a full
     // path. Empty when there is no such file.
     static QString resolve(const QString& nameOrPath, const QString& folder = QString());
-    // StoreError when the file is missing, unreadable, damaged or of another kind.
-    static std::shared_ptr<Database> open(const QString& nameOrPath, const QString& folder = QString());
+    enum class Access { ReadWrite, ReadOnly };
+    // StoreError when the file is missing, unreadable, damaged or of another kind. Jet files are always read
+    // only.
+    static std::shared_ptr<Database> open(const QString& nameOrPath, const QString& folder = QString(),
+                                          Access access = Access::ReadWrite);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
     QString path() const { return path_; }
     bool isJet() const { return jet_ != nullptr; }
-    bool readOnly() const { return isJet(); }
+    bool readOnly() const { return isJet() || readOnly_; }
     sqlite3* handle() const { return db_; }
 
     QStringList tableNames() const;
@@ -102,6 +105,7 @@ private:
     void attach(const jetsql::Attachment& a);
 
     QString path_;
+    bool readOnly_ = false;
     sqlite3* db_ = nullptr;
     std::unique_ptr<JetFile> jet_;
     QStringList jetTables_;                              // catalog of the Jet file

@@ -6,6 +6,7 @@
 #include "Clock.h"
 #include "DataGrid.h"
 #include "Database.h"
+#include "FolderLock.h"
 #include "JobList.h"
 #include "LogEntry.h"
 #include "Messages.h"
@@ -143,6 +144,15 @@ LaporaX::~LaporaX() {
     laporakData_.unsubscribe(jobsSubscription_);
     // The grids listen to the views: they go first.
     delete takeCentralWidget();
+}
+
+bool LaporaX::folderInUse(const FolderLock& lock, Prompter& prompter) {
+    if (!lock.held())
+        return false;
+    prompter.pointer(Pointer::Arrow);
+    prompter.beep();
+    prompter.message(msg::kFigyelem, msg::kMappaFoglalt, Icon::Error, Buttons::Ok);
+    return true;
 }
 
 void LaporaX::openViews() {

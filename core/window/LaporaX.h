@@ -20,6 +20,8 @@ namespace lapora {
 
 struct Session;
 class DataGrid;
+class FolderLock;
+class Prompter;
 class StoreError;
 
 // The main window: the job sheets with their edit fields, the companies and the staging lines side by side,
@@ -33,6 +35,10 @@ public:
 
     explicit LaporaX(Session& session, QWidget* parent = nullptr);
     ~LaporaX() override;
+
+    // Before anything opens: a second Lapora, or LPMRep renewing the files, holds the working folder. Says so
+    // and gives true: the program then ends without touching a file.
+    static bool folderInUse(const FolderLock& lock, Prompter& prompter);
 
     // Start-up and exit.
     void activate();
