@@ -35,7 +35,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
-#include <QValidator>
 
 namespace lapora {
 
@@ -51,22 +50,6 @@ QString u(const char* s) {
 const QString kJobsSource = u("select * from Laporak order by Dátum, MunkalapSzáma");
 const QString kStagingSource = u("select  * from SzamlaAthozat order by Sorszám");
 const QString kWindowName = QStringLiteral("LaporaX");
-
-// A store failure already put in front of the user by the edit fields' write; callers only stop.
-class ReportedStoreError : public StoreError {
-public:
-    ReportedStoreError() : StoreError("reported") {}
-};
-
-// Limits what the keyboard can put into a field; texts set by the program are not cut.
-class MaxChars : public QValidator {
-public:
-    MaxChars(int n, QObject* parent) : QValidator(parent), n_(n) {}
-    State validate(QString& s, int&) const override { return s.size() > n_ ? Invalid : Acceptable; }
-
-private:
-    int n_;
-};
 
 struct SearchLink {
     const char* label;
@@ -87,28 +70,10 @@ const SearchLink kSearchLinks[] = {
      "Nincs ilyen munkalap sorszám!"},
 };
 
-void setBase(QWidget* w, const QColor& c) {
-    QPalette p = w->palette();
-    p.setColor(QPalette::Base, c);
-    w->setPalette(p);
-}
-
-QTime timeOf(const Value& v) {
-    switch (v.type()) {
-    case Value::Type::Time:
-        return v.asTime();
-    case Value::Type::DateTime:
-        return v.asDateTime().time();
-    case Value::Type::Text:
-        return regional::parseTime(v.asText()).value_or(QTime());
-    default:
-        return QTime();
-    }
-}
-
 } // namespace
 
-LaporaX::LaporaX(Session& session, QWidget* parent) : QMainWindow(parent), session_(session) {
+LaporaX::LaporaX(Session& session, QWidget* parent)
+    : QMainWindow(parent), session_(session), fields_(laporakData_, session.prompter) {
     setObjectName(kWindowName);
     setWindowTitle(kTitle + kImprint);
     quit_ = true;
@@ -122,26 +87,17 @@ LaporaX::LaporaX(Session& session, QWidget* parent) : QMainWindow(parent), sessi
     buildMenu();
     buildControls();
 
-    laporakData_.setBeforeMove([this] {
-        // A move must not leave the row while its edits are refused: the user sees why and the texts stay.
-        try {
-            writeFields();
-        } catch (const StoreError&) {
-            storeFailed();
-            throw ReportedStoreError();
-        }
-    });
-    jobsSubscription_ = laporakData_.subscribe([this](View::Change c) { onJobsChanged(c); });
+    connect(&fields_, &BoundFields::focusEntered, this, &LaporaX::onFieldFocusIn);
+    connect(&fields_, &BoundFields::focusLeft, this, &LaporaX::onFieldFocusOut);
     setWindowFactory(QStringLiteral("LPNyom"), [this] { return std::make_unique<LPNyomtatFormX>(session_); });
 
     resize(twipsToPixels(15000), twipsToPixels(10200, Qt::Vertical) + menuBar()->sizeHint().height());
-    loadFields();
+    fields_.load();
     showSettingsLabel();
 }
 
 LaporaX::~LaporaX() {
-    laporakData_.setBeforeMove({});
-    laporakData_.unsubscribe(jobsSubscription_);
+    fields_.detach();
     // The grids listen to the views: they go first.
     delete takeCentralWidget();
 }
@@ -405,39 +361,49 @@ void LaporaX::buildControls() {
     maskEdBox1_->setInputMask(QStringLiteral("99:99;_"));
     maskEdBox1_->setToolTip(u("Óra:perc:másodperc"));
     maskEdBox1_->setGeometry(twipsRect(6240, rowTop(1), 800, 285));
+    fields_.bind(maskEdBox1_, u("Idő"), BoundFields::Kind::Time);
+    fields_.setFocusColour(maskEdBox1_);
 
     struct FieldDef {
         int number;
         const char* field;
         int limit;
         const char* tip;
-        FieldKind kind;
+        BoundFields::Kind kind;
         QRect rect;
     };
     const FieldDef defs[] = {
-        {1, "CégNeve", 50, "Név", FieldKind::Text, twipsRect(6240, rowTop(2), 5400, 285)},
-        {2, "CégSzékhelye", 50, "Székhely", FieldKind::Text, twipsRect(6240, rowTop(3), 5400, 285)},
-        {3, "CégCime", 50, "Cím", FieldKind::Text, twipsRect(6240, rowTop(4), 5400, 285)},
-        {4, "ElvégzettMunka", 200, "Munka röviden", FieldKind::Text, twipsRect(6240, rowTop(5), 8535, 285)},
-        {6, "MunkátVégezte", 50, "Név, beosztás", FieldKind::Text, twipsRect(6240, rowTop(6), 5400, 285)},
-        {8, "NettóÁr", 5, "Nettó ár", FieldKind::Number, twipsRect(6240, rowTop(7), 1200, 285)},
-        {9, "ÁFA", 5, "ÁFA%", FieldKind::Number, twipsRect(7560, rowTop(7), 700, 285)},
-        {10, "BruttóÁr", 5, "Bruttó ár", FieldKind::Number, twipsRect(8400, rowTop(7), 1200, 285)},
-        {5, "MunkalapSzáma", 5, "Sorszám max. 5 hosszú", FieldKind::Text,
+        {1, "CégNeve", 50, "Név", BoundFields::Kind::Text, twipsRect(6240, rowTop(2), 5400, 285)},
+        {2, "CégSzékhelye", 50, "Székhely", BoundFields::Kind::Text, twipsRect(6240, rowTop(3), 5400, 285)},
+        {3, "CégCime", 50, "Cím", BoundFields::Kind::Text, twipsRect(6240, rowTop(4), 5400, 285)},
+        {4, "ElvégzettMunka", 200, "Munka röviden", BoundFields::Kind::Text,
+         twipsRect(6240, rowTop(5), 8535, 285)},
+        {6, "MunkátVégezte", 50, "Név, beosztás", BoundFields::Kind::Text,
+         twipsRect(6240, rowTop(6), 5400, 285)},
+        {8, "NettóÁr", 5, "Nettó ár", BoundFields::Kind::Number, twipsRect(6240, rowTop(7), 1200, 285)},
+        {9, "ÁFA", 5, "ÁFA%", BoundFields::Kind::Number, twipsRect(7560, rowTop(7), 700, 285)},
+        {10, "BruttóÁr", 5, "Bruttó ár", BoundFields::Kind::Number, twipsRect(8400, rowTop(7), 1200, 285)},
+        {5, "MunkalapSzáma", 5, "Sorszám max. 5 hosszú", BoundFields::Kind::Text,
          twipsRect(6240, rowTop(8), 780, 285)},
-        {11, "Munkaóra", 5, "Munkaóra", FieldKind::Number, twipsRect(6240, rowTop(9), 780, 285)},
+        {11, "Munkaóra", 5, "Munkaóra", BoundFields::Kind::Number, twipsRect(6240, rowTop(9), 780, 285)},
     };
     for (const FieldDef& d : defs) {
         auto* e = new QLineEdit(area);
         e->setObjectName(QStringLiteral("Text%1").arg(d.number));
-        e->setValidator(new MaxChars(d.limit, e));
         e->setToolTip(u(d.tip));
         e->setGeometry(d.rect);
         text_[d.number] = e;
-        bindings_.push_back({e, u(d.field), d.kind});
+        fields_.bind(e, u(d.field), d.kind);
+        fields_.setLimit(e, d.limit);
+    }
+    for (int n : {1, 2, 3, 4, 5, 6, 8, 9, 11})
+        fields_.setFocusColour(text_[n]);
+    for (int n : {8, 9, 11}) {
+        fields_.setSelectAllOnFocus(text_[n]);
+        fields_.setKeyRule(text_[n], keyrules::amount);
     }
     text_[10]->setReadOnly(true); // filled by the gross calculation only
-    setBase(text_[10], QColor(255, 255, 192));
+    setBaseColour(text_[10], kLightYellow);
 
     label16_ = label(QString(), twipsRect(7080, 5760, 660, 195), QStringLiteral("Label16"));
 
@@ -448,7 +414,7 @@ void LaporaX::buildControls() {
     text7_->setGeometry(twipsRect(4710, 6960, 10065, 2175));
     connect(text7_, &QPlainTextEdit::textChanged, this, [this] {
         // Typing in the description: Enter makes a new line there instead of saving.
-        if (!loading_ && text7Focused_)
+        if (!fields_.loading() && text7Focused_)
             command1_->setDefault(false);
     });
 
@@ -459,10 +425,8 @@ void LaporaX::buildControls() {
     command1_->setDefault(true);
     connect(command1_, &QPushButton::clicked, this, &LaporaX::save);
 
-    for (int n : {1, 2, 3, 4, 5, 6, 8, 9, 10, 11})
-        text_[n]->installEventFilter(this);
-    maskEdBox1_->installEventFilter(this);
-    text7_->installEventFilter(this);
+    fields_.bind(dtPicker1_, u("Dátum"));
+    fields_.bind(text7_, QStringLiteral("Szoveg"));
 }
 
 void LaporaX::resizeEvent(QResizeEvent* e) {
@@ -481,125 +445,12 @@ bool LaporaX::jobsHaveRow() const {
     }
 }
 
-void LaporaX::onJobsChanged(View::Change c) {
-    if (loading_)
-        return;
-    std::int64_t row = -1;
-    if (laporakData_.hasCurrent())
-        row = laporakData_.bookmark();
-    // Another row, or this row written: show what is stored. Otherwise the fields keep their edits.
-    if (c == View::Change::Values || row != loadedRow_)
-        loadFields();
-}
-
-void LaporaX::clearFields() {
-    for (const Binding& b : bindings_)
-        b.edit->clear();
-    maskEdBox1_->clear();
-    dtPicker1_->setDate(Clock::today());
-    text7_->clear();
-    loadedRow_ = -1;
-}
-
-void LaporaX::loadFields() {
-    loading_ = true;
-    try {
-        if (laporakData_.hasCurrent()) {
-            for (const Binding& b : bindings_)
-                b.edit->setText(NullText(laporakData_.field(b.field)));
-            const QTime t = timeOf(laporakData_.field(u("Idő")));
-            maskEdBox1_->setText(t.isValid() ? regional::formatShortTime(t) : QString());
-            const DateOrEmpty d = NullDate(laporakData_.field(u("Dátum")));
-            dtPicker1_->setDate(d.isEmpty() ? Clock::today() : d.value());
-            text7_->setPlainText(NullText(laporakData_.field(QStringLiteral("Szoveg"))));
-            loadedRow_ = laporakData_.bookmark();
-        } else {
-            clearFields();
-        }
-    } catch (const StoreError&) {
-        clearFields();
-    }
-    shown_.clear();
-    for (const Binding& b : bindings_)
-        shown_[b.edit] = b.edit->text();
-    shown_[maskEdBox1_] = maskEdBox1_->text();
-    shown_[text7_] = text7_->toPlainText();
-    shownDate_ = dtPicker1_->date();
-    loading_ = false;
-}
-
 bool LaporaX::hasPendingEdits() const {
-    auto differs = [this](QWidget* w, const QString& now) {
-        const auto it = shown_.find(w);
-        return it == shown_.end() || it->second != now;
-    };
-    for (const Binding& b : bindings_)
-        if (differs(b.edit, b.edit->text()))
-            return true;
-    return differs(maskEdBox1_, maskEdBox1_->text()) || differs(text7_, text7_->toPlainText()) ||
-           dtPicker1_->date() != shownDate_;
-}
-
-void LaporaX::writeFields() {
-    if (!laporakData_.isOpen() || !laporakData_.hasCurrent() || !hasPendingEdits())
-        return;
-    std::vector<std::pair<QString, Value>> changes;
-    for (const Binding& b : bindings_) {
-        const QString t = b.edit->text();
-        if (t == shown_[b.edit])
-            continue;
-        Value v;
-        if (b.kind == FieldKind::Number) {
-            // Text that is no number counts as 0 everywhere; it is stored as Null.
-            if (const auto n = regional::parseNumber(t))
-                v = Value::number(*n);
-        } else if (!t.isEmpty()) {
-            v = Value::text(t);
-        }
-        changes.emplace_back(b.field, v);
-    }
-    if (maskEdBox1_->text() != shown_[maskEdBox1_]) {
-        // A changed time gets whole minutes; an incomplete one is no time.
-        Value v;
-        if (maskEdBox1_->hasAcceptableInput()) {
-            const QStringList hm = maskEdBox1_->text().split(QLatin1Char(':'));
-            const QTime t(hm.value(0).toInt(), hm.value(1).toInt(), 0);
-            if (t.isValid())
-                v = Value::time(t);
-        }
-        changes.emplace_back(u("Idő"), v);
-    }
-    if (dtPicker1_->date() != shownDate_)
-        changes.emplace_back(u("Dátum"), Value::date(dtPicker1_->date()));
-    const QString memo = text7_->toPlainText();
-    if (memo != shown_[text7_]) {
-        // The description keeps CR LF line ends.
-        QString stored = memo;
-        stored.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-        changes.emplace_back(QStringLiteral("Szoveg"), stored.isEmpty() ? Value() : Value::text(stored));
-    }
-    if (changes.empty())
-        return;
-    try {
-        laporakData_.edit();
-        for (const auto& [field, value] : changes)
-            laporakData_.setField(field, value);
-        laporakData_.update();
-    } catch (const StoreError&) {
-        if (laporakData_.isOpen())
-            laporakData_.cancelUpdate();
-        throw;
-    }
+    return fields_.hasPendingEdits();
 }
 
 bool LaporaX::writePendingEdits() {
-    try {
-        writeFields();
-        return true;
-    } catch (const StoreError& e) {
-        storeFailed(e);
-        return false;
-    }
+    return fields_.writePendingEdits();
 }
 
 void LaporaX::storeFailed(const StoreError& e) {
@@ -609,10 +460,7 @@ void LaporaX::storeFailed(const StoreError& e) {
 }
 
 void LaporaX::storeFailed() {
-    Prompter& p = session_.prompter;
-    p.pointer(Pointer::Arrow);
-    p.beep();
-    p.message(msg::kFigyelem, msg::kIrasHiba, Icon::Error, Buttons::Ok);
+    showWriteRefused(session_.prompter);
 }
 
 void LaporaX::showSettingsLabel() {
@@ -1172,29 +1020,21 @@ void LaporaX::openManual() {
 // ---- field events ---------------------------------------------------------------------------------------
 
 void LaporaX::fieldFocusIn(QWidget* w) {
-    const bool coloured = w == maskEdBox1_ || w == text_[1] || w == text_[2] || w == text_[3] ||
-                          w == text_[4] || w == text_[5] || w == text_[6] || w == text_[8] || w == text_[9] ||
-                          w == text_[11];
-    if (coloured)
-        setBase(w, QColor(128, 255, 255));
-    if (w == text_[8] || w == text_[9] || w == text_[11]) {
-        auto* e = static_cast<QLineEdit*>(w);
-        e->selectAll();
-        // A mouse click places the cursor after the focus arrives; select again once it has.
-        QTimer::singleShot(0, e, &QLineEdit::selectAll);
-    }
+    fields_.focusIn(w);
+}
+
+void LaporaX::fieldFocusOut(QWidget* w) {
+    fields_.focusOut(w);
+}
+
+void LaporaX::onFieldFocusIn(QWidget* w) {
     if (w == text7_) {
         text7Focused_ = true;
         command1_->setDefault(false);
     }
 }
 
-void LaporaX::fieldFocusOut(QWidget* w) {
-    const bool coloured = w == maskEdBox1_ || w == text_[1] || w == text_[2] || w == text_[3] ||
-                          w == text_[4] || w == text_[5] || w == text_[6] || w == text_[8] || w == text_[9] ||
-                          w == text_[11];
-    if (coloured)
-        setBase(w, QApplication::palette(w).color(QPalette::Base));
+void LaporaX::onFieldFocusOut(QWidget* w) {
     if (w == text_[8] || w == text_[9])
         recalcGross();
     if (w == text7_) {
@@ -1204,19 +1044,7 @@ void LaporaX::fieldFocusOut(QWidget* w) {
 }
 
 bool LaporaX::amountKeyAllowed(const QKeyEvent& e) {
-    if (e.key() == Qt::Key_Backspace)
-        return true;
-    const QString t = e.text();
-    // Only typed characters are judged; moving, Tab, Enter and shortcuts are no amount keys.
-    if (t.isEmpty() || (e.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-        return true;
-    const QChar c = t.at(0);
-    if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-        return true;
-    if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') || c == QLatin1Char(','))
-        return true;
-    session_.prompter.beep();
-    return false;
+    return fields_.judgeKey(keyrules::amount, e);
 }
 
 bool LaporaX::eventFilter(QObject* o, QEvent* e) {
@@ -1224,17 +1052,6 @@ bool LaporaX::eventFilter(QObject* o, QEvent* e) {
     if (!w)
         return false;
     switch (e->type()) {
-    case QEvent::FocusIn:
-        fieldFocusIn(w);
-        break;
-    case QEvent::FocusOut:
-        fieldFocusOut(w);
-        break;
-    case QEvent::KeyPress:
-        if ((w == text_[8] || w == text_[9] || w == text_[11]) &&
-            !amountKeyAllowed(*static_cast<QKeyEvent*>(e)))
-            return true;
-        break;
     case QEvent::MouseButtonRelease:
         if (qobject_cast<QLabel*>(w) && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
             search(w->objectName());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BoundFields.h"
 #include "View.h"
 
 #include <QMainWindow>
@@ -96,20 +97,11 @@ protected:
     bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
-    enum class FieldKind { Text, Number };
-    struct Binding {
-        QLineEdit* edit;
-        QString field;
-        FieldKind kind;
-    };
-
     void buildMenu();
     void buildControls();
     void openViews();
-    void loadFields();
-    void clearFields();
-    void writeFields(); // StoreError when the store refuses
-    void onJobsChanged(View::Change c);
+    void onFieldFocusIn(QWidget* w);
+    void onFieldFocusOut(QWidget* w);
     void showSettingsLabel();
     void log(const QString& action);
     void storeFailed();                    // the program's message for a refused store step
@@ -136,24 +128,17 @@ private:
     QPlainTextEdit* text7_ = nullptr;
     QLabel* label16_ = nullptr;
     QPushButton* command1_ = nullptr;
-    std::vector<Binding> bindings_;
+    BoundFields fields_;
 
     std::map<QString, WindowFactory> factories_;
-
-    // What the fields showed when the row was loaded; a field whose text differs is an edit of the row.
-    std::map<QWidget*, QString> shown_;
-    QDate shownDate_;
-    std::int64_t loadedRow_ = -1;
 
     bool quit_ = true;
     bool firstActivation_ = false;
     bool inActivation_ = false;
     bool ending_ = false;
-    bool loading_ = false;
     bool text7Focused_ = false;
     bool firstShow_ = true;
     int activations_ = 0;
-    int jobsSubscription_ = 0;
 };
 
 } // namespace lapora
