@@ -1,6 +1,7 @@
 // LPMRep on a working folder of about 1 GB (3 million log rows, 500,000 job sheets), next to the sqlite3
 // command-line tool doing ATTACH + INSERT ... SELECT of the same tables into fresh templates. Prints
-// "name value unit" lines. Options: --log N, --jobs N (rows), --dir FOLDER (where the data is built).
+// "name value unit" lines, the best of the rounds. Options: --log N, --jobs N (rows), --repeats N (rounds),
+// --dir FOLDER (where the data is built).
 #include "Database.h"
 #include "MaintenanceRun.h"
 #include "Prompter.h"
@@ -18,6 +19,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -32,7 +34,6 @@ extern char** environ;
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
-constexpr int kRepeats = 2;
 
 double secondsSince(SteadyClock::time_point t0) {
     return std::chrono::duration<double>(SteadyClock::now() - t0).count();
@@ -291,7 +292,7 @@ void warm(const QString& folder) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    int logRows = 3000000, jobRows = 500000;
+    int logRows = 3000000, jobRows = 500000, repeats = 2;
     QString base = QDir::tempPath();
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string a = argv[i];
@@ -299,6 +300,8 @@ int main(int argc, char** argv) {
             logRows = std::atoi(argv[i + 1]);
         else if (a == "--jobs")
             jobRows = std::atoi(argv[i + 1]);
+        else if (a == "--repeats")
+            repeats = std::max(1, std::atoi(argv[i + 1]));
         else if (a == "--dir")
             base = QString::fromLocal8Bit(argv[i + 1]);
     }
@@ -313,7 +316,7 @@ int main(int argc, char** argv) {
         figure("job_sheets", jobRows, "rows", 0);
 
         double cli = 1e300, lpm = 1e300;
-        for (int r = 0; r < kRepeats; ++r) {
+        for (int r = 0; r < repeats; ++r) {
             warm(work);
             const QString into = root.filePath(QStringLiteral("cli%1").arg(r));
             const double c = cliCopy(work, into);
