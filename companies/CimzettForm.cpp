@@ -13,6 +13,7 @@
 #include "Twips.h"
 
 #include <QCloseEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -230,6 +231,9 @@ void CimzettForm::buildControls() {
     grid2_->setToolTip(u("Dupla kattintással válasszon!"));
     grid2_->setGeometry(twipsRect(kFieldLeft + 1900, rowTop(11) - 15, 2700, 1800));
     connect(grid2_, &DataGrid::rowActivated, this, [this](int) { pickCountry(); });
+    // A small list: the sign as narrow as it is, the name in the rest.
+    grid2_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    grid2_->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
 
     for (DataGrid* g : {grid1_, grid2_}) {
         setBaseColour(g, kLightYellow);
