@@ -1,14 +1,66 @@
 #include "DataGrid.h"
 
+#include "Prompter.h"
 #include "StoreError.h"
 #include "View.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 
 namespace lapora {
+
+namespace {
+
+// A key the program judges as typed: Backspace and printable characters. Enter, Esc and Tab end or leave the
+// editor; Delete, arrows and shortcuts edit or move without typing.
+bool isTypedKey(const QKeyEvent& k) {
+    if (k.key() == Qt::Key_Backspace)
+        return true;
+    if (k.key() == Qt::Key_Return || k.key() == Qt::Key_Enter || k.key() == Qt::Key_Escape ||
+        k.key() == Qt::Key_Tab || k.key() == Qt::Key_Backtab || k.key() == Qt::Key_Delete)
+        return false;
+    return !k.text().isEmpty() && k.text().at(0) >= QLatin1Char(' ');
+}
+
+// Plain line editors for the cells; every key typed into one is judged by the grid first.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    explicit CellDelegate(DataGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex& index) const override {
+        auto* e = new QLineEdit(parent);
+        e->setFrame(false);
+        e->setProperty("gridColumn", index.column());
+        open_ = e;
+        return e;
+    }
+    QLineEdit* openEditor() const { return open_.data(); }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* ev) override {
+        if (ev->type() == QEvent::KeyPress) {
+            auto* e = qobject_cast<QLineEdit*>(o);
+            const auto* k = static_cast<QKeyEvent*>(ev);
+            if (e && isTypedKey(*k) &&
+                !grid_->typedKey(e->property("gridColumn").toInt(), e->text(), *k,
+                                 static_cast<int>(e->selectedText().size())))
+                return true;
+        }
+        return QStyledItemDelegate::eventFilter(o, ev);
+    }
+
+private:
+    DataGrid* grid_;
+    mutable QPointer<QLineEdit> open_;
+};
+
+} // namespace
 
 // The model must go before the view it watches: the windows own both and destroy their grids first.
 ViewModel::ViewModel(View& view, std::vector<GridColumn> columns, QObject* parent)
@@ -16,6 +68,13 @@ ViewModel::ViewModel(View& view, std::vector<GridColumn> columns, QObject* paren
     subscription_ = view_.subscribe([this](View::Change c) {
         switch (c) {
         case View::Change::Rows:
+            // Edits of a row that is gone (deleted, view closed or opened afresh) go with it.
+            try {
+                if (!edits_.empty() && (!view_.hasCurrent() || view_.bookmark() != editRow_))
+                    edits_.clear();
+            } catch (const StoreError&) {
+                edits_.clear();
+            }
             refresh();
             break;
         case View::Change::Values:
@@ -29,6 +88,8 @@ ViewModel::ViewModel(View& view, std::vector<GridColumn> columns, QObject* paren
 }
 
 ViewModel::~ViewModel() {
+    if (beforeMoveHook_)
+        view_.removeBeforeMove(beforeMoveHook_);
     view_.unsubscribe(subscription_);
 }
 
@@ -47,9 +108,16 @@ int ViewModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ViewModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.column() >= columnCount())
+    if (!(role == Qt::DisplayRole || (role == Qt::EditRole && editable_)) || !index.isValid() ||
+        index.column() >= columnCount())
         return {};
     try {
+        if (!edits_.empty() && index.row() == view_.position() && view_.hasCurrent() &&
+            view_.bookmark() == editRow_) {
+            const auto it = edits_.find(index.column());
+            if (it != edits_.end())
+                return it->second;
+        }
         const int col = view_.fieldIndex(column(index.column()).field);
         if (col < 0)
             return QString();
@@ -70,6 +138,107 @@ QVariant ViewModel::headerData(int section, Qt::Orientation o, int role) const {
 void ViewModel::refresh() {
     beginResetModel();
     endResetModel();
+}
+
+void ViewModel::redrawRow(int row) {
+    if (row >= 0 && row < rowCount() && columnCount() > 0)
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void ViewModel::setEditable(bool on) {
+    if (on == editable_)
+        return;
+    editable_ = on;
+    if (on) {
+        beforeMoveHook_ = view_.addBeforeMove([this] { writeBeforeMove(); });
+    } else {
+        view_.removeBeforeMove(beforeMoveHook_);
+        beforeMoveHook_ = 0;
+        edits_.clear();
+    }
+    refresh();
+}
+
+Qt::ItemFlags ViewModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (!editable_ || !index.isValid() || index.column() >= columnCount() || column(index.column()).readOnly)
+        return f;
+    if (!view_.isOpen() || view_.database()->readOnly() || view_.fieldIndex(column(index.column()).field) < 0)
+        return f;
+    return f | Qt::ItemIsEditable;
+}
+
+bool ViewModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    try {
+        // An edit belongs to the view's current row: standing on another one writes that row's edits first.
+        if (!view_.hasCurrent() || view_.position() != index.row())
+            view_.moveTo(index.row());
+        const std::int64_t row = view_.bookmark();
+        if (editRow_ != row)
+            edits_.clear();
+        const QString text = value.toString();
+        if (edits_.find(index.column()) == edits_.end()) {
+            const int f = view_.fieldIndex(column(index.column()).field);
+            if (text == view_.field(f).display())
+                return true; // nothing changed: the stored value stays exactly as it is
+        }
+        edits_[index.column()] = text;
+        editRow_ = row;
+    } catch (const StoreError&) {
+        return false;
+    }
+    emit dataChanged(index, index);
+    return true;
+}
+
+void ViewModel::writeEdits() {
+    if (edits_.empty())
+        return;
+    if (!view_.hasCurrent() || view_.bookmark() != editRow_) {
+        discardEdits();
+        return;
+    }
+    view_.edit();
+    try {
+        for (const auto& [col, text] : edits_) {
+            const int f = view_.fieldIndex(column(col).field);
+            if (f >= 0)
+                view_.setField(f, text.isEmpty() ? Value() : Value::text(text));
+        }
+        view_.update();
+    } catch (...) {
+        view_.cancelUpdate();
+        throw;
+    }
+    edits_.clear();
+    editRow_ = -1;
+    redrawRow(view_.position());
+}
+
+void ViewModel::discardEdits() {
+    if (edits_.empty())
+        return;
+    edits_.clear();
+    editRow_ = -1;
+    redrawRow(view_.position());
+}
+
+bool ViewModel::writeOrReport() {
+    try {
+        writeEdits();
+        return true;
+    } catch (const StoreError&) {
+        if (writeFailed_)
+            writeFailed_();
+        return false;
+    }
+}
+
+void ViewModel::writeBeforeMove() {
+    if (!edits_.empty() && !writeOrReport())
+        throw StoreError("edits refused"); // the move does not happen: the row keeps its edits
 }
 
 void HeaderSort::click(const QString& field) {
@@ -93,6 +262,7 @@ void HeaderSort::click(const QString& field) {
 DataGrid::DataGrid(View& view, std::vector<GridColumn> columns, QWidget* parent)
     : QTableView(parent), model_(new ViewModel(view, std::move(columns), this)), sort_(view) {
     setModel(model_);
+    setItemDelegate(new CellDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -130,11 +300,16 @@ DataGrid::~DataGrid() {
 void DataGrid::clickHeader(int column) {
     if (column < 0 || column >= model_->columnCount())
         return;
+    // The sort reads the stored values: typed edits go in first; a refused write ends the click.
+    commitEdit();
+    if (!model_->writeOrReport())
+        return;
     sort_.click(model_->column(column).field);
     syncToView();
 }
 
 void DataGrid::selectRow(int row) {
+    commitEdit();
     View& v = model_->view();
     try {
         if (row >= 0 && row < model_->rowCount())
@@ -158,6 +333,57 @@ void DataGrid::syncToView() {
         selectionModel()->clearSelection();
     }
     syncing_ = false;
+}
+
+void DataGrid::setEditable(bool on) {
+    model_->setEditable(on);
+    setEditTriggers(on ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                             QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked
+                       : QAbstractItemView::NoEditTriggers);
+}
+
+bool DataGrid::typedKey(int column, const QString& cellText, const QKeyEvent& key, int selected) {
+    bool ok = !judge_ || judge_(column, cellText, key);
+    if (ok && column >= 0 && column < model_->columnCount() && key.key() != Qt::Key_Backspace) {
+        const int max = model_->column(column).maxLength;
+        if (max > 0 && cellText.size() - selected >= max)
+            ok = false;
+    }
+    if (!ok && prompter_)
+        prompter_->beep();
+    return ok;
+}
+
+QLineEdit* DataGrid::cellEditor() const {
+    const auto* d = dynamic_cast<const CellDelegate*>(itemDelegate());
+    return d && state() == QAbstractItemView::EditingState ? d->openEditor() : nullptr;
+}
+
+void DataGrid::commitEdit() {
+    if (QLineEdit* e = cellEditor()) {
+        commitData(e);
+        closeEditor(e, QAbstractItemDelegate::NoHint);
+    }
+}
+
+bool DataGrid::writeEdits() {
+    commitEdit();
+    try {
+        model_->writeEdits();
+        return true;
+    } catch (const StoreError&) {
+        return false;
+    }
+}
+
+void DataGrid::keyPressEvent(QKeyEvent* e) {
+    // Esc outside an editor takes back the row's typed edits, as the user has not moved on yet.
+    if (e->key() == Qt::Key_Escape && state() != QAbstractItemView::EditingState && model_->hasEdits()) {
+        model_->discardEdits();
+        e->accept();
+        return;
+    }
+    QTableView::keyPressEvent(e);
 }
 
 Value DataGrid::currentValue(int column) const {

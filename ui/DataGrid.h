@@ -8,15 +8,24 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <functional>
+#include <map>
 #include <vector>
+
+class QKeyEvent;
+class QLineEdit;
 
 namespace lapora {
 
 class View;
+class Prompter;
 
 struct GridColumn {
     QString caption;
-    QString field; // bound field name
+    QString field;         // bound field name
+    int maxLength = 0;     // editable grids: the longest text the keyboard may type; 0: no limit
+    bool readOnly = false; // editable grids: this column still cannot be edited
 };
 
 // A table model over a View: columns with captions and bound field names; cells in the regional forms.
@@ -34,10 +43,32 @@ public:
     View& view() const { return view_; }
     void refresh(); // redraw everything
 
+    // In-place editing, off unless a window asks for it. A typed cell is an edit of the view's current row,
+    // shown at once and written into the row (Edit, Update) when the view is about to move, or by
+    // writeEdits. A write the store refuses stops the move; the edits stay for another try.
+    void setEditable(bool on);
+    bool editable() const { return editable_; }
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    bool hasEdits() const { return !edits_.empty(); }
+    void writeEdits();    // StoreError when the store refuses
+    bool writeOrReport(); // the same; a refusal is reported through the write-failed call and gives false
+    void discardEdits();
+    // Called when a write before a move was refused (the window shows its message).
+    void setWriteFailed(std::function<void()> f) { writeFailed_ = std::move(f); }
+
 private:
+    void writeBeforeMove();
+    void redrawRow(int row);
+
     View& view_;
     std::vector<GridColumn> columns_;
     int subscription_ = 0;
+    bool editable_ = false;
+    int beforeMoveHook_ = 0;
+    std::int64_t editRow_ = -1;    // bookmark of the row the edits belong to
+    std::map<int, QString> edits_; // grid column -> typed text
+    std::function<void()> writeFailed_;
 };
 
 // Header-click sorting, one per grid: its own click counter; ascending, then descending by exact comparison
@@ -74,12 +105,28 @@ public:
     // The value in column k of the view's current row (Null when there is none).
     Value currentValue(int column) const;
 
+    // In-place editing (see ViewModel): cells open an editor on a typed key, F2 or a double click.
+    void setEditable(bool on);
+    void setPrompter(Prompter* p) { prompter_ = p; } // beeps for dropped keys
+    // Judges a key typed into a cell editor, given the grid column and the editor's text; false drops the
+    // key with a beep. Runs before the column's length limit.
+    using KeyJudge = std::function<bool(int column, const QString& cellText, const QKeyEvent& key)>;
+    void setKeyJudge(KeyJudge judge) { judge_ = std::move(judge); }
+    // What a key typed into a cell editor does: true lets it through, false drops it (with a beep).
+    // selected: how many characters of the text the key would replace.
+    bool typedKey(int column, const QString& cellText, const QKeyEvent& key, int selected = 0);
+    QLineEdit* cellEditor() const; // the open cell editor, if any
+    void commitEdit();             // the open editor's text becomes an edit of its row
+    // Commits the open editor and writes the edits into the row; false (edits kept) when the store refused.
+    bool writeEdits();
+
 signals:
     void rowActivated(int row);
 
 protected:
     void moveEvent(QMoveEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     ViewModel* model_;
@@ -88,6 +135,8 @@ private:
     QLabel* captionLabel_ = nullptr;
     int subscription_ = 0;
     bool syncing_ = false; // a selection made to follow the view must not move the view again
+    Prompter* prompter_ = nullptr;
+    KeyJudge judge_;
 };
 
 } // namespace lapora

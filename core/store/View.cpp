@@ -279,10 +279,14 @@ void View::requireCurrent() const {
 }
 
 void View::aboutToMove() {
-    if (beforeMove_ && !inBeforeMove_) {
+    if ((beforeMove_ || !moreBeforeMove_.empty()) && !inBeforeMove_) {
         inBeforeMove_ = true;
         try {
-            beforeMove_();
+            if (beforeMove_)
+                beforeMove_();
+            const auto hooks = moreBeforeMove_;
+            for (const auto& [id, f] : hooks)
+                f();
         } catch (...) {
             inBeforeMove_ = false;
             throw;
@@ -646,6 +650,17 @@ void View::sort(const QString& text) {
     pos_ = 0;
     deletedCurrent_ = false;
     notify(Change::Rows);
+}
+
+int View::addBeforeMove(std::function<void()> f) {
+    moreBeforeMove_.emplace_back(nextObserver_, std::move(f));
+    return nextObserver_++;
+}
+
+void View::removeBeforeMove(int id) {
+    moreBeforeMove_.erase(std::remove_if(moreBeforeMove_.begin(), moreBeforeMove_.end(),
+                                         [id](const auto& p) { return p.first == id; }),
+                          moreBeforeMove_.end());
 }
 
 int View::subscribe(std::function<void(Change)> f) {

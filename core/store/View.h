@@ -79,10 +79,13 @@ public:
     // order.
     void sort(const QString& sortText);
 
-    // Observers (grids). Bound controls register a before-move hook that writes their pending edits.
+    // Observers (grids). Bound controls register a before-move hook that writes their pending edits; a hook
+    // that throws stops the move. The window's own hook runs first, then the added ones (editable grids).
     int subscribe(std::function<void(Change)> f);
     void unsubscribe(int id);
     void setBeforeMove(std::function<void()> f) { beforeMove_ = std::move(f); }
+    int addBeforeMove(std::function<void()> f);
+    void removeBeforeMove(int id);
 
 private:
     struct Keyset {
@@ -114,6 +117,7 @@ private:
     EditMode mode_ = EditMode::None;
     std::vector<std::optional<Value>> pending_;
     std::function<void()> beforeMove_;
+    std::vector<std::pair<int, std::function<void()>>> moreBeforeMove_;
     bool inBeforeMove_ = false;
     std::vector<std::pair<int, std::function<void(Change)>>> observers_;
     int nextObserver_ = 1;
