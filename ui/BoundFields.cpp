@@ -99,7 +99,7 @@ void showWriteRefused(Prompter& p) {
 
 BoundFields::BoundFields(View& view, Prompter& prompter, QObject* parent)
     : QObject(parent), view_(view), prompter_(prompter) {
-    view_.setBeforeMove([this] {
+    beforeMove_ = view_.addBeforeMove([this] {
         // A move must not leave the row while its edits are refused: the user sees why and the texts stay.
         try {
             write();
@@ -120,7 +120,7 @@ void BoundFields::detach() {
     if (!attached_)
         return;
     attached_ = false;
-    view_.setBeforeMove({});
+    view_.removeBeforeMove(beforeMove_);
     view_.unsubscribe(subscription_);
 }
 

@@ -126,6 +126,7 @@ private:
     std::vector<QWidget*> watched_;
     std::int64_t loadedRow_ = -1;
     int subscription_ = 0;
+    int beforeMove_ = 0;
     bool attached_ = false;
     bool loading_ = false;
 };
