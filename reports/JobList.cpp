@@ -8,6 +8,7 @@
 #include "ModalHost.h"
 #include "NullSafe.h"
 #include "PageLayout.h"
+#include "PageRun.h"
 #include "Prompter.h"
 #include "Regional.h"
 #include "Session.h"
@@ -262,31 +263,22 @@ void LPNyomtatFormX::print() {
     for (int i = 0; i < 3 * kRowsPerPage; ++i)
         cells << QString();
     QString heading = rows.front().heading;
-    int page = 1;
-    int slot = 1;
-    size_t next = 0;
-    for (;;) {
-        if (next >= rows.size()) {
-            showPage(heading, cells, page, true);
-            return;
-        }
-        const Row& r = rows[next];
-        cells[(slot - 1) * 3] = r.dateTime;
-        cells[(slot - 1) * 3 + 1] = r.work;
-        cells[(slot - 1) * 3 + 2] = r.number;
-        ++next;
-        ++slot;
-        if (slot == kRowsPerPage + 1) {
-            if (next < rows.size())
+    runPages(
+        rows.size(), kRowsPerPage,
+        [&](int slot, size_t i) {
+            const Row& r = rows[i];
+            cells[(slot - 1) * 3] = r.dateTime;
+            cells[(slot - 1) * 3 + 1] = r.work;
+            cells[(slot - 1) * 3 + 2] = r.number;
+        },
+        [&](int page, bool last, size_t next) {
+            if (!last && next < rows.size())
                 heading = rows[next].heading;
-            if (!showPage(heading, cells, page, false))
-                return;
+            const bool goOn = showPage(heading, cells, page, last);
             for (QString& c : cells)
                 c.clear();
-            ++page;
-            slot = 1;
-        }
-    }
+            return goOn;
+        });
 }
 
 void LPNyomtatFormX::quit() {

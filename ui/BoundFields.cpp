@@ -99,7 +99,7 @@ void showWriteRefused(Prompter& p) {
 
 BoundFields::BoundFields(View& view, Prompter& prompter, QObject* parent)
     : QObject(parent), view_(view), prompter_(prompter) {
-    view_.setBeforeMove([this] {
+    beforeMove_ = view_.addBeforeMove([this] {
         // A move must not leave the row while its edits are refused: the user sees why and the texts stay.
         try {
             write();
@@ -120,7 +120,7 @@ void BoundFields::detach() {
     if (!attached_)
         return;
     attached_ = false;
-    view_.setBeforeMove({});
+    view_.removeBeforeMove(beforeMove_);
     view_.unsubscribe(subscription_);
 }
 
@@ -167,6 +167,12 @@ void BoundFields::setFocusColour(QWidget* w) {
 void BoundFields::setSelectAllOnFocus(QLineEdit* e) {
     if (!contains(selectAll_, e))
         selectAll_.push_back(e);
+    watch(e);
+}
+
+void BoundFields::setSelectAllOnClick(QLineEdit* e) {
+    if (!contains(selectOnClick_, e))
+        selectOnClick_.push_back(e);
     watch(e);
 }
 
@@ -318,10 +324,10 @@ bool BoundFields::hasPendingEdits() const {
     return false;
 }
 
-void BoundFields::write() {
-    if (!view_.isOpen() || !view_.hasCurrent() || !hasPendingEdits())
+void BoundFields::write(const Changes& also) {
+    if (!view_.isOpen() || !view_.hasCurrent() || (also.empty() && !hasPendingEdits()))
         return;
-    std::vector<std::pair<QString, Value>> changes;
+    Changes changes;
     for (const Binding& b : bindings_) {
         if (b.control == Control::Label)
             continue;
@@ -330,6 +336,7 @@ void BoundFields::write() {
             continue;
         changes.emplace_back(b.field, value(b));
     }
+    changes.insert(changes.end(), also.begin(), also.end());
     if (changes.empty())
         return;
     try {
@@ -400,6 +407,11 @@ bool BoundFields::eventFilter(QObject* o, QEvent* e) {
             return true;
         break;
     }
+    case QEvent::MouseButtonRelease:
+        if (contains(selectOnClick_, w))
+            // After the press has placed the cursor.
+            static_cast<QLineEdit*>(w)->selectAll();
+        break;
     default:
         break;
     }

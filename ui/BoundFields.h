@@ -73,12 +73,16 @@ public:
     void setLimit(QLineEdit* e, int chars); // typing only: texts the program sets are not cut
     void setFocusColour(QWidget* w);        // light cyan with the focus, the system's colour without
     void setSelectAllOnFocus(QLineEdit* e);
+    void setSelectAllOnClick(QLineEdit* e);
     void setKeyRule(QWidget* w, KeyRule rule);
 
     void load(); // shows the view's current row (empty fields without one)
     bool loading() const { return loading_; }
     bool hasPendingEdits() const;
-    void write();             // StoreError when the store refuses; the fields keep their texts
+    using Changes = std::vector<std::pair<QString, Value>>;
+    // Writes the edits, and the further field values given, into the current row in one update. StoreError
+    // when the store refuses; the fields then keep their texts.
+    void write(const Changes& also = {});
     bool writePendingEdits(); // false, with the message shown, when the store refused
 
     // What the fields' focus events do; the signals follow for the window's own reactions.
@@ -118,9 +122,11 @@ private:
     std::map<QWidget*, KeyRule> keyRules_;
     std::vector<QWidget*> coloured_;
     std::vector<QWidget*> selectAll_;
+    std::vector<QWidget*> selectOnClick_;
     std::vector<QWidget*> watched_;
     std::int64_t loadedRow_ = -1;
     int subscription_ = 0;
+    int beforeMove_ = 0;
     bool attached_ = false;
     bool loading_ = false;
 };

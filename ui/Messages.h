@@ -5,6 +5,8 @@
 // The message boxes' recurring words, in one place.
 namespace lapora::msg {
 
+// The program's name: the title of a message that has none of its own.
+inline const QString kProgramName = QStringLiteral("Lapora");
 inline const QString kFigyelem = QString::fromUtf8("FIGYELEM!");
 inline const QString kFigyelemTorles = QString::fromUtf8("FIGYELEM! TÖRLÉS!");
 // A data file refused a write (disk full, locked file): the typed data stay on screen for another try.

@@ -3,6 +3,7 @@
 #include "Imprint.h"
 
 #include "Certificate.h"
+#include "CimzettForm.h"
 #include "Clock.h"
 #include "DataGrid.h"
 #include "Database.h"
@@ -90,6 +91,7 @@ LaporaX::LaporaX(Session& session, QWidget* parent)
     connect(&fields_, &BoundFields::focusEntered, this, &LaporaX::onFieldFocusIn);
     connect(&fields_, &BoundFields::focusLeft, this, &LaporaX::onFieldFocusOut);
     setWindowFactory(QStringLiteral("LPNyom"), [this] { return std::make_unique<LPNyomtatFormX>(session_); });
+    setWindowFactory(QStringLiteral("LPCeg"), [this] { return std::make_unique<CimzettForm>(session_); });
 
     resize(twipsToPixels(15000), twipsToPixels(10200, Qt::Vertical) + menuBar()->sizeHint().height());
     fields_.load();
