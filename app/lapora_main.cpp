@@ -5,6 +5,7 @@
 #include "QtPlatform.h"
 #include "QtPrinter.h"
 #include "Session.h"
+#include "WindowTrace.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     // The program ends through its exit routine only; a hidden main window behind a modal one is no end.
     QApplication::setQuitOnLastWindowClosed(false);
+    lapora::installWindowTrace(app);
     lapora::installFontSubstitutes();
     QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
     QTranslator qtTranslation;

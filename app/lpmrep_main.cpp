@@ -3,6 +3,7 @@
 #include "LPMRepX.h"
 #include "QtPlatform.h"
 #include "Templates.h"
+#include "WindowTrace.h"
 
 #include <QApplication>
 #include <QDir>
@@ -13,6 +14,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    lapora::installWindowTrace(app);
     lapora::installFontSubstitutes();
     QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
     QTranslator qtTranslation;
