@@ -60,13 +60,13 @@ countries() {
 start_until lapora.desktop \
     'shown QMessageBox "FIGYELEM! Új üres sor kérése!" "Kér most új adatot (üres sort)?"'
 for f in lapora.mdb Parameter.lpb Regiszt.lpb; do
-    [ -s "$HOME/Lapora/$f" ] || fail "~/Lapora/$f is missing"
+    [ -s "$HOME/Lapora/$f" ] || fail "$HOME/Lapora/$f is missing"
 done
-[ "$(countries)" -gt 0 ] || fail "the country table of ~/Lapora/lapora.mdb is empty"
+[ "$(countries)" -gt 0 ] || fail "the country table of $HOME/Lapora/lapora.mdb is empty"
 
 # A changed data file stays as it is on the next start (a fresh copy would bring the countries back).
 sqlite3 "$HOME/Lapora/lapora.mdb" "DELETE FROM Orszagjel"
 start_until lpmrep.desktop 'shown lapora::LPMRepX "LPMRep Adatbázis frissítése/javítása - Lapora"'
-[ "$(countries)" -eq 0 ] || fail "the second start wrote over ~/Lapora/lapora.mdb"
+[ "$(countries)" -eq 0 ] || fail "the second start wrote over $HOME/Lapora/lapora.mdb"
 [ -z "$(find "$HOME/Lapora" -maxdepth 1 -name 'SAVE-*')" ] || fail "lpmrep ran without being asked"
 echo "package-smoke: passed"
