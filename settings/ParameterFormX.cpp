@@ -157,7 +157,8 @@ int ParameterFormX::columnLimit(int column) {
     return column < kRuledColumns ? kLimits[column] : 0;
 }
 
-bool ParameterFormX::gridKeyAllowed(int column, const QString& cellText, const QKeyEvent& key) {
+// The length limit is the grid's own, by each column's longest text; this judges which keys a column takes.
+bool ParameterFormX::gridKeyAllowed(int column, const QString& /*cellText*/, const QKeyEvent& key) {
     if (column < 0)
         column = 0;
     if (column >= kRuledColumns) // a field the table may gain later: nothing to type there
@@ -166,7 +167,6 @@ bool ParameterFormX::gridKeyAllowed(int column, const QString& cellText, const Q
         return keyrules::digitsOnly(key);
     if (column == 9)
         return isBackspace(key) || isSizeLetter(key.text());
-    (void)cellText; // the length limit is the grid's, by the column's maxLength
     return true;
 }
 
