@@ -38,6 +38,6 @@ int main(int argc, char** argv) {
 
     lapora::LaporaX window(session);
     prompter.setParent(&window);
-    window.show();
+    window.showInSetSize();
     return app.exec();
 }

@@ -946,13 +946,20 @@ TEST_F(LaporaXTest, TheManualLeavesThisWindowVisibleAndItemsWithoutAWindowOpenNo
     addJob(kToday, "A", "1");
     start();
     w->show();
-    // The certificate, the job list and the company register have windows of their own; the other items have
-    // none yet.
-    for (const char* item :
-         {"AthozatTabla", "SzamlA", "RaktarbolAthoz", "ParametereK", "naplozaS", "Kezikonyv"})
+    // The imports and the manual have no window of their own yet.
+    for (const char* item : {"SzamlA", "RaktarbolAthoz", "Kezikonyv"})
         child<QAction>(item)->trigger();
     EXPECT_TRUE(modal.shown.isEmpty());
     EXPECT_TRUE(w->isVisible());
+
+    // The staging table, the settings and the log open their real windows.
+    for (const char* name : {"AdatathozatalFormX", "ParameterFormX", "NaploFormX"})
+        modal.on(QString::fromLatin1(name), [](QWidget* window) { window->close(); });
+    for (const char* item : {"AthozatTabla", "ParametereK", "naplozaS"})
+        child<QAction>(item)->trigger();
+    EXPECT_EQ(modal.shown, (QStringList{"AdatathozatalFormX", "ParameterFormX", "NaploFormX"}));
+    EXPECT_TRUE(w->isVisible());
+    modal.shown.clear();
 
     w->setWindowFactory(QStringLiteral("Kezikonyv"), [] {
         auto window = std::make_unique<QWidget>();
@@ -964,6 +971,7 @@ TEST_F(LaporaXTest, TheManualLeavesThisWindowVisibleAndItemsWithoutAWindowOpenNo
              [&](QWidget*) { visibleMeanwhile = w->isVisible(); });
     w->openManual();
     EXPECT_TRUE(visibleMeanwhile);
+    EXPECT_EQ(modal.shown, QStringList{"LaporaFelhasznaloiKezikonyvForm"});
 }
 
 // ---- layout -----------------------------------------------------------------------------------------------

@@ -346,7 +346,9 @@ bool DataGrid::typedKey(int column, const QString& cellText, const QKeyEvent& ke
     bool ok = !judge_ || judge_(column, cellText, key);
     if (ok && column >= 0 && column < model_->columnCount() && key.key() != Qt::Key_Backspace) {
         const int max = model_->column(column).maxLength;
-        if (max > 0 && cellText.size() - selected >= max)
+        const QString& pass = model_->column(column).passAtLimit;
+        if (max > 0 && cellText.size() - selected >= max &&
+            !(key.text().size() == 1 && pass.contains(key.text())))
             ok = false;
     }
     if (!ok && prompter_)

@@ -23,9 +23,10 @@ class Prompter;
 
 struct GridColumn {
     QString caption;
-    QString field;         // bound field name
-    int maxLength = 0;     // editable grids: the longest text the keyboard may type; 0: no limit
-    bool readOnly = false; // editable grids: this column still cannot be edited
+    QString field;                   // bound field name
+    int maxLength = 0;               // editable grids: the longest text the keyboard may type; 0: no limit
+    bool readOnly = false;           // editable grids: this column still cannot be edited
+    QString passAtLimit = QString(); // characters that still go through once the text is at its longest
 };
 
 // A table model over a View: columns with captions and bound field names; cells in the regional forms.

@@ -2,6 +2,7 @@
 
 #include "Imprint.h"
 
+#include "AdatathozatalFormX.h"
 #include "Certificate.h"
 #include "CimzettForm.h"
 #include "Clock.h"
@@ -12,8 +13,10 @@
 #include "LogEntry.h"
 #include "Messages.h"
 #include "ModalHost.h"
+#include "NaploFormX.h"
 #include "NullSafe.h"
 #include "PageLayout.h"
+#include "ParameterFormX.h"
 #include "Prompter.h"
 #include "Regional.h"
 #include "Schema.h"
@@ -92,6 +95,15 @@ LaporaX::LaporaX(Session& session, QWidget* parent)
     connect(&fields_, &BoundFields::focusLeft, this, &LaporaX::onFieldFocusOut);
     setWindowFactory(QStringLiteral("LPNyom"), [this] { return std::make_unique<LPNyomtatFormX>(session_); });
     setWindowFactory(QStringLiteral("LPCeg"), [this] { return std::make_unique<CimzettForm>(session_); });
+    setWindowFactory(QStringLiteral("AthozatTabla"),
+                     [this] { return std::make_unique<AdatathozatalFormX>(session_); });
+    setWindowFactory(QStringLiteral("ParametereK"), [this] {
+        auto w = std::make_unique<ParameterFormX>(session_);
+        if (helpFactory_)
+            w->setHelpFactory(helpFactory_);
+        return w;
+    });
+    setWindowFactory(QStringLiteral("naplozaS"), [this] { return std::make_unique<NaploFormX>(session_); });
 
     resize(twipsToPixels(15000), twipsToPixels(10200, Qt::Vertical) + menuBar()->sizeHint().height());
     fields_.load();
@@ -580,23 +592,7 @@ void LaporaX::activate() {
 
     // 3. The settings record's paths and constant text become the program-wide values.
     try {
-        if (parameterData_.recordCount() >= 1) {
-            parameterData_.moveLast();
-            const std::pair<const char*, QString*> values[] = {
-                {"FakturoNextPath", &session_.settings.FakturoNextPath},
-                {"TaroloPath", &session_.settings.TaroloPath},
-                {"KeverdaPath", &session_.settings.KeverdaPath},
-                {"AdorakPath", &session_.settings.AdorakPath},
-                {"InterfacePath", &session_.settings.InterfacePath},
-                {"ÁllandóSzöveg", &session_.settings.AllandoSzoveg},
-            };
-            for (const auto& [field, target] : values) {
-                try {
-                    *target = NullText(parameterData_.field(u(field)));
-                } catch (const StoreError&) {
-                }
-            }
-        }
+        copySettingsValues(parameterData_, session_.settings);
     } catch (const StoreError&) {
     }
     showSettingsLabel();
@@ -909,8 +905,21 @@ void LaporaX::openWindow(const QString& menuItem) {
         hide();
     session_.modal.showModal(window.get());
     window.reset();
-    if (!keepVisible)
-        show();
+    const bool settings = menuItem == QLatin1String("ParametereK");
+    if (settings) {
+        // The settings window may have made the record: the view sees it only when run again.
+        try {
+            parameterData_.requery();
+        } catch (const StoreError&) {
+        }
+    }
+    if (!keepVisible) {
+        // Back from the settings the window takes the size they now give.
+        if (settings)
+            showInSetSize();
+        else
+            show();
+    }
     activate();
     if (ending_)
         return;
@@ -946,6 +955,19 @@ void LaporaX::openWindow(const QString& menuItem) {
     } else if (jobList) {
         p.pointer(Pointer::Arrow);
     }
+}
+
+bool LaporaX::wantsMaximised() {
+    return settingsWantMaximised(parameterData_);
+}
+
+void LaporaX::showInSetSize() {
+    if (wantsMaximised())
+        showMaximized();
+    else if (isMaximized())
+        showNormal();
+    else
+        show();
 }
 
 void LaporaX::openStagingTable() {

@@ -67,6 +67,11 @@ public:
     // opens nothing. The manual keeps this window visible; the others hide it while they are open.
     using WindowFactory = std::function<std::unique_ptr<QWidget>()>;
     void setWindowFactory(const QString& menuItem, WindowFactory factory);
+    // The help window that the settings window opens.
+    void setHelpFactory(WindowFactory factory) { helpFactory_ = std::move(factory); }
+    // The main window's size from the settings record: "M" maximised, anything else the normal size.
+    bool wantsMaximised();
+    void showInSetSize(); // shows the window maximised or in its normal size, as the settings say
     void openWindow(const QString& menuItem);
     void openStagingTable();    // AthozatTabla
     void openInvoiceImport();   // SzamlA
@@ -131,6 +136,7 @@ private:
     BoundFields fields_;
 
     std::map<QString, WindowFactory> factories_;
+    WindowFactory helpFactory_;
 
     bool quit_ = true;
     bool firstActivation_ = false;
