@@ -492,6 +492,14 @@ TEST_F(LaporaXTest, MovingToAnotherRowWritesTheEdits) {
     EXPECT_EQ(storedJobField(0, "CégSzékhelye").asText(), u("Pécs"));
 }
 
+TEST_F(LaporaXTest, TheJobGridShowsTheTimeAsHoursAndMinutes) {
+    addJob(kToday, "A", "1", {{u("Idő"), Value::time(QTime(8, 5, 59))}});
+    start();
+    QAbstractItemModel* m = grid("DBGrid2")->model();
+    EXPECT_EQ(m->data(m->index(0, 1)).toString(), QStringLiteral("08:05"));
+    EXPECT_EQ(m->data(m->index(0, 0)).toString(), QStringLiteral("2013.05.07."));
+}
+
 TEST_F(LaporaXTest, TimeFieldKeepsSecondsUntilChanged) {
     struct Case {
         const char* typed;
@@ -797,6 +805,11 @@ TEST_F(LaporaXTest, StagingCopyReplacesTheDescription) {
     const QString second =
         u("Okmány sorszáma: 0\r\nAnya\r\nMennyiség: 0\r\nNettó: 0\r\nÁFA: 0\r\nBruttó: 0\r\n");
     EXPECT_EQ(text7()->toPlainText(), QString(second).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // The copy changed the description: Enter no longer saves, until the description loses the focus.
+    EXPECT_FALSE(child<QPushButton>("Command1")->isDefault());
+    w->fieldFocusIn(text7());
+    w->fieldFocusOut(text7());
+    EXPECT_TRUE(child<QPushButton>("Command1")->isDefault());
     w->save();
     EXPECT_EQ(storedJobField(0, "Szoveg").asText(), second);
 }
@@ -892,6 +905,72 @@ TEST_F(LaporaXTest, ACompanyWindowHidesThisOneAndItsChangesShowAfter) {
     EXPECT_EQ(w->companies().recordCount(), 2);
     EXPECT_EQ(current(w->companies(), "CimNev"), u("Zeta Bt."));
     EXPECT_EQ(prompter.asked.size(), 1); // the activation after it asked nothing
+}
+
+TEST_F(LaporaXTest, ReturningFromTheCompanyRegisterDropsTheHeaderSort) {
+    addJob(kToday, "A", "1");
+    addCompany("Béla Bt.", "Eger", "Fő u. 1.");
+    addCompany("alma Kft.", "Pécs", "Kő u. 2.");
+    start();
+    DataGrid* g = grid("DBGrid1");
+    g->clickHeader(0);
+    g->clickHeader(0); // descending: Béla, alma
+    ASSERT_EQ(w->companies().sortText(), QStringLiteral("CimNev DESC"));
+    w->setWindowFactory(QStringLiteral("LPCeg"), [] {
+        auto window = std::make_unique<QWidget>();
+        window->setObjectName(QStringLiteral("CimzettForm"));
+        return window;
+    });
+    modal.on(QStringLiteral("CimzettForm"), [](QWidget*) { addCompany("Zeta Bt.", "Győr", "Tó u. 3."); });
+    w->openCompanyRegister();
+    View& v = w->companies();
+    QStringList names;
+    for (int i = 0; i < v.recordCount(); ++i)
+        names << v.valueAt(i, 0).display();
+    // Stored order again, the new company last and current, on the grid too.
+    EXPECT_EQ(names, (QStringList{u("Béla Bt."), u("alma Kft."), u("Zeta Bt.")}));
+    EXPECT_TRUE(v.sortText().isEmpty());
+    EXPECT_EQ(current(v, "CimNev"), u("Zeta Bt."));
+    EXPECT_EQ(g->currentIndex().row(), 2);
+    EXPECT_EQ(g->model()->data(g->model()->index(2, 0)).toString(), u("Zeta Bt."));
+    // The next click on the column sorts ascending, not descending.
+    g->clickHeader(0);
+    EXPECT_EQ(v.sortText(), QStringLiteral("CimNev"));
+    EXPECT_EQ(v.valueAt(0, 0).display(), u("alma Kft."));
+    EXPECT_EQ(v.valueAt(2, 0).display(), u("Zeta Bt."));
+}
+
+TEST_F(LaporaXTest, StagingRefreshDropsTheHeaderSort) {
+    addJob(kToday, "A", "1");
+    for (int n : {2, 1, 3})
+        addRow(
+            QStringLiteral("lapora.mdb"), QStringLiteral("SzamlaAthozat"),
+            {{u("Sorszám"), Value::number(n)}, {u("Megnevezes"), Value::text(QStringLiteral("t%1").arg(n))}});
+    start();
+    DataGrid* g3 = grid("DBGrid3");
+    g3->clickHeader(4); // Megnevezes ascending
+    g3->clickHeader(4); // descending: t3, t2, t1
+    ASSERT_EQ(w->staging().sortText(), QStringLiteral("Megnevezes DESC"));
+    w->setWindowFactory(QStringLiteral("AthozatTabla"), [] {
+        auto window = std::make_unique<QWidget>();
+        window->setObjectName(QStringLiteral("AdatathozatalFormX"));
+        return window;
+    });
+    modal.on(QStringLiteral("AdatathozatalFormX"), [](QWidget*) {
+        addRow(QStringLiteral("lapora.mdb"), QStringLiteral("SzamlaAthozat"),
+               {{u("Sorszám"), Value::number(0)}, {u("Megnevezes"), Value::text(QStringLiteral("t0"))}});
+    });
+    w->openStagingTable();
+    View& v = w->staging();
+    QStringList items;
+    for (int i = 0; i < v.recordCount(); ++i)
+        items << v.valueAt(i, 4).display();
+    EXPECT_EQ(items, (QStringList{"t0", "t1", "t2", "t3"})); // Sorszám order of the source
+    EXPECT_TRUE(v.sortText().isEmpty());
+    EXPECT_EQ(v.position(), 0);
+    EXPECT_EQ(g3->currentIndex().row(), 0);
+    g3->clickHeader(4);
+    EXPECT_EQ(v.sortText(), QStringLiteral("Megnevezes"));
 }
 
 TEST_F(LaporaXTest, StagingWindowsRefreshTheStagingGrid) {

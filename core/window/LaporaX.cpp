@@ -247,7 +247,7 @@ void LaporaX::buildControls() {
 
     grid2_ = new DataGrid(laporakData_,
                           {{u("Dátum"), u("Dátum")},
-                           {u("Idő"), u("Idő")},
+                           {.caption = u("Idő"), .field = u("Idő"), .hourMinute = true},
                            {u("Partner neve"), u("CégNeve")},
                            {u("Partner székhelye"), u("CégSzékhelye")},
                            {u("Partner címe"), u("CégCime")},
@@ -263,7 +263,7 @@ void LaporaX::buildControls() {
     grid2_->setCaption(u("Munkák adatai - oszlopnévre kattintva rendez sorba"));
     grid2_->setToolTip(u("Sorra kattintva módosíthat"));
     // The job sheets keep their date and number order; only the company and staging grids sort.
-    grid2_->horizontalHeader()->setSectionsClickable(false);
+    grid2_->setHeaderSorting(false);
     makeNavBar(laporakData_, grid2_, QStringLiteral("LaporakData"),
                u("                    Munkák adatai - Mozgás a táblában"), twipsRect(6000, 2400, 8775, 345));
 
@@ -415,8 +415,9 @@ void LaporaX::buildControls() {
     text7_->setToolTip(u("Munka"));
     text7_->setGeometry(twipsRect(4710, 6960, 10065, 2175));
     connect(text7_, &QPlainTextEdit::textChanged, this, [this] {
-        // Typing in the description: Enter makes a new line there instead of saving.
-        if (!fields_.loading() && text7Focused_)
+        // A changed description (typed or copied from a staging line): Enter makes a new line there instead
+        // of saving, until the description loses the focus.
+        if (!fields_.loading())
             command1_->setDefault(false);
     });
 
@@ -1030,19 +1031,15 @@ void LaporaX::fieldFocusOut(QWidget* w) {
 }
 
 void LaporaX::onFieldFocusIn(QWidget* w) {
-    if (w == text7_) {
-        text7Focused_ = true;
+    if (w == text7_)
         command1_->setDefault(false);
-    }
 }
 
 void LaporaX::onFieldFocusOut(QWidget* w) {
     if (w == text_[8] || w == text_[9])
         recalcGross();
-    if (w == text7_) {
-        text7Focused_ = false;
+    if (w == text7_)
         command1_->setDefault(true);
-    }
 }
 
 bool LaporaX::amountKeyAllowed(const QKeyEvent& e) {
