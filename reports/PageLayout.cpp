@@ -295,7 +295,11 @@ PageLayoutWindow::PageLayoutWindow(const LayoutDesign& design, Session& session,
         l->setText(c.text);
         // Every cell keeps its box: a long text is cut at the box's edge, as on paper.
         const QRect box = cellBox(design, c);
-        l->setGeometry(twipsRect(box.left(), box.top(), box.width(), box.height()));
+        QRect onScreen = twipsRect(box.left(), box.top(), box.width(), box.height());
+        if (c.width == 0) // a screen font's hinted line can come out a pixel taller than the twips line
+            onScreen.setHeight(
+                std::max(onScreen.height(), static_cast<int>(std::ceil(QFontMetricsF(l->font()).height()))));
+        l->setGeometry(onScreen);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         if (c.width > 0) {
             l->setWordWrap(true);
