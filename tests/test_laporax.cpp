@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -93,6 +94,9 @@ protected:
         w.reset();
         Clock::release();
         EXPECT_TRUE(prompter.done()) << "not every expected dialog came";
+        // Every flow of the window: a beep and the arrow before each question and warning.
+        EXPECT_TRUE(prompter.dialogOrderFaults().isEmpty())
+            << prompter.dialogOrderFaults().join(QLatin1Char('\n')).toStdString();
     }
 
     LaporaX& make() {
@@ -400,6 +404,35 @@ TEST_F(LaporaXTest, FocusColourAndSelectAll) {
     EXPECT_EQ(text(10)->palette().color(QPalette::Base), QColor(255, 255, 192));
 }
 
+TEST_F(LaporaXTest, FocusColourFollowsRealFocusChanges) {
+    addJob(kToday, "A", "1", {{u("NettóÁr"), Value::number(1500)}});
+    start();
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    const QColor cyan(128, 255, 255);
+    QLineEdit* name = text(1);
+    const QColor normal = QApplication::palette(name).color(QPalette::Base);
+    name->setFocus(Qt::MouseFocusReason);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(name->hasFocus());
+    EXPECT_EQ(name->palette().color(QPalette::Base), cyan);
+    text(8)->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(name->palette().color(QPalette::Base), normal);
+    EXPECT_EQ(text(8)->palette().color(QPalette::Base), cyan);
+    EXPECT_EQ(text(8)->selectedText(), QStringLiteral("1500"));
+    // The description takes the default away from OK while it has the focus, and gives it back.
+    text7()->setFocus(Qt::MouseFocusReason);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(text(8)->palette().color(QPalette::Base), normal);
+    EXPECT_FALSE(child<QPushButton>("Command1")->isDefault());
+    text(2)->setFocus(Qt::MouseFocusReason);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(child<QPushButton>("Command1")->isDefault());
+    EXPECT_EQ(text(2)->palette().color(QPalette::Base), cyan);
+}
+
 TEST_F(LaporaXTest, EnterSavesExceptInTheDescription) {
     addJob(kToday, "A", "1");
     start();
@@ -538,9 +571,11 @@ TEST_F(LaporaXTest, DeleteAsksAndOnNoKeepsTheRow) {
     start();
     prompter.expectMessage(msg::kFigyelemTorles, u("Biztosan véglegesen törli az adatsort (Delete)?"),
                            Icon::Question, Buttons::YesNo, Answer::No);
+    prompter.events.clear();
     child<QAction>("LPTorol")->trigger();
     EXPECT_EQ(jobColumn("CégNeve"), QStringList{"A"});
     EXPECT_TRUE(logActions().isEmpty());
+    EXPECT_EQ(prompter.events, (QStringList{"arrow", "beep", u("question FIGYELEM! TÖRLÉS!"), "arrow"}));
 }
 
 TEST_F(LaporaXTest, DeletingTheOnlyJobSheet) {
@@ -1084,6 +1119,107 @@ TEST_F(LaporaXTest, MenuItemsInOrder) {
                                u("&Mentés-Kilépés"),
                                u("Kilepes")};
     EXPECT_EQ(items, expected);
+}
+
+TEST_F(LaporaXTest, LinksGridsBarsAndEditRowsSitAtTheirPlaces) {
+    make();
+    struct Place {
+        const char* name;
+        QRect twips;
+        const char* caption; // the link's text, the grid's caption, the bar's caption
+    };
+    // Search links: their left, top and height as designed; bold blue on white.
+    const Place links[] = {
+        {"Label10", {360, 120, 2400, 195}, "< Dátumra keres >"},
+        {"Label11", {3360, 120, 2400, 195}, "< Névre keres >"},
+        {"Label12", {10320, 120, 2400, 195}, "< Munkalap sorszámra >"},
+        {"Label1", {120, 2520, 3000, 195}, "<              Keresés névre            >"},
+    };
+    for (const Place& p : links) {
+        SCOPED_TRACE(p.name);
+        auto* l = child<QLabel>(p.name);
+        const QRect r = twipsRect(p.twips.left(), p.twips.top(), p.twips.width(), p.twips.height());
+        EXPECT_EQ(l->pos(), r.topLeft());
+        EXPECT_EQ(l->height(), r.height());
+        EXPECT_EQ(l->text(), u(p.caption));
+        EXPECT_TRUE(l->font().bold());
+        EXPECT_EQ(l->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        EXPECT_EQ(l->palette().color(QPalette::Window), QColor(255, 255, 255));
+    }
+    // Grids: the caption bar and the grid together take the designed place.
+    const Place grids[] = {
+        {"DBGrid2", {120, 360, 14655, 2055}, "Munkák adatai - oszlopnévre kattintva rendez sorba"},
+        {"DBGrid1", {120, 3480, 4455, 2895}, "CÉGEK-VÁLLALKOZÓK TÖRZS"},
+        {"DBGrid3", {120, 7080, 4380, 2475}, "Áthozat"},
+    };
+    for (const Place& p : grids) {
+        SCOPED_TRACE(p.name);
+        DataGrid* g = grid(p.name);
+        EXPECT_EQ(g->captionLabel()->geometry().united(g->geometry()),
+                  twipsRect(p.twips.left(), p.twips.top(), p.twips.width(), p.twips.height()));
+        EXPECT_EQ(g->captionLabel()->text(), u(p.caption));
+    }
+    // Navigation bars, with their captions.
+    const Place bars[] = {
+        {"LaporakData", {6000, 2400, 8775, 345}, "                    Munkák adatai - Mozgás a táblában"},
+        {"Cimzett", {120, 6360, 4455, 345}, "CÉGEK-VÁLLALKOZÓK-Mozgás a táblában"},
+        {"AthozData", {135, 9480, 4425, 345}, "          Adat áthozatal más rendszerekből"},
+    };
+    for (const Place& p : bars) {
+        SCOPED_TRACE(p.name);
+        auto* bar = child<QWidget>(p.name);
+        EXPECT_EQ(bar->geometry(),
+                  twipsRect(p.twips.left(), p.twips.top(), p.twips.width(), p.twips.height()));
+        auto* caption = bar->findChild<QLabel*>(QStringLiteral("Caption"));
+        ASSERT_NE(caption, nullptr);
+        EXPECT_EQ(caption->text(), u(p.caption));
+        QStringList buttons;
+        for (const char* b : {"First", "Previous", "Next", "Last"})
+            if (bar->findChild<QWidget*>(QString::fromLatin1(b)))
+                buttons << QString::fromLatin1(b);
+        EXPECT_EQ(buttons.size(), 4);
+    }
+    // The edit area: ten rows from 3472 to 6240, evenly; each caption at 4680 beside its field at 6240.
+    struct Row {
+        const char* caption;
+        const char* field;
+        int top;
+    };
+    const Row rows[] = {
+        {"Dátum:", "DTPicker1", 3472},
+        {"Idő:", "MaskEdBox1", 3748},
+        {"Cég-vállalkozó neve:", "Text1", 4025},
+        {"Székhelye:", "Text2", 4302},
+        {"Címe:", "Text3", 4579},
+        {"Elvégzett munka:", "Text4", 4856},
+        {"Munkát végezte:", "Text6", 5132},
+        {"Nettó ár és ÁFA%:", "Text8", 5409},
+        {"Munkalap sorszáma:", "Text5", 5686},
+        {"Munkaóra:", "Text11", 5963},
+    };
+    QMap<QString, QLabel*> captions;
+    for (QLabel* l : w->findChildren<QLabel*>())
+        captions[l->text()] = l;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.caption);
+        QWidget* f = child<QWidget>(r.field);
+        EXPECT_EQ(f->pos(), QPoint(twipsToPixels(6240), twipsToPixels(r.top, Qt::Vertical)));
+        EXPECT_LE(f->geometry().bottom(), twipsToPixels(6240, Qt::Vertical));
+        QLabel* l = captions.value(u(r.caption));
+        ASSERT_NE(l, nullptr);
+        EXPECT_EQ(l->x(), twipsToPixels(4680));
+        // The caption sits on its field's row.
+        EXPECT_GE(l->geometry().top(), f->geometry().top());
+        EXPECT_LE(l->geometry().bottom(), f->geometry().bottom());
+    }
+    EXPECT_EQ(child<QWidget>("Text9")->y(), child<QWidget>("Text8")->y());
+    EXPECT_EQ(child<QWidget>("Text10")->y(), child<QWidget>("Text8")->y());
+    // The settings field's label stands on the job-sheet number's row, right of it.
+    const QRect number = child<QWidget>("Text5")->geometry();
+    const QRect label16 = child<QWidget>("Label16")->geometry();
+    EXPECT_GT(label16.left(), number.right());
+    EXPECT_GE(label16.top(), number.top());
+    EXPECT_LE(label16.bottom(), number.bottom());
 }
 
 TEST_F(LaporaXTest, ControlsCarryTheirNamesTooltipsAndPlaces) {
