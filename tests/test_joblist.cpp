@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -470,8 +471,11 @@ TEST_F(JobListTest, TheWindowCarriesItsNamesCaptionsAndGrid) {
         captions << grid->model()->headerData(i, Qt::Horizontal).toString();
     EXPECT_EQ(captions, (QStringList{u("Dátum"), u("Idő"), u("CégNeve"), u("CégSzékhelye"), u("CégCime"),
                                      u("ElvégzettMunka"), u("MunkalapSzáma"), u("MunkátVégezte")}));
-    EXPECT_EQ(LPNyomtatFormX::kConnect,
-              u("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;Data Source=lapora.mdb"));
+    // The query view reads the job sheets of the working folder's data file, its connection's data source.
+    ASSERT_TRUE(w->query().isOpen());
+    EXPECT_EQ(QFileInfo(w->query().database()->path()).canonicalFilePath(),
+              QFileInfo(wf.file(QStringLiteral("lapora.mdb"))).canonicalFilePath());
+    EXPECT_EQ(w->query().source(), u("select * from laporak where CégNeve = 'Alfa Kft.'"));
 }
 
 TEST_F(JobListTest, HeaderClicksDoNotSortTheGridOrThePages) {
