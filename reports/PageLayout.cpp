@@ -216,6 +216,9 @@ QFont twipsFont(const QString& family, double points, bool bold, bool underline,
     return f;
 }
 
+// The room kept free before the next cell on a line, so a cut text does not run into its neighbour's.
+constexpr int kCellGapTwips = 60;
+
 int lineHeight(const CellDesign& c) {
     const QFontMetricsF fm(twipsFont(familyOf(c), pointsOf(c), c.bold, c.underline, c.italic));
     return static_cast<int>(std::ceil(fm.height()));
@@ -245,7 +248,7 @@ QRect cellBox(const LayoutDesign& design, const CellDesign& c) {
             continue;
         const int oHeight = o.width > 0 ? o.height : lineHeight(o);
         if (o.top < c.top + height && c.top < o.top + oHeight)
-            right = o.left;
+            right = o.left - kCellGapTwips;
     }
     return QRect(c.left, c.top, std::max(0, right - c.left), height);
 }

@@ -51,8 +51,8 @@ struct LayoutDesign {
 };
 
 // A cell's box on the page, in twips: its given size, or one line of its font reaching from its left edge to
-// the next cell on its line (or to the page's right edge). Its text shows only inside it, on screen and on
-// paper.
+// just before the next cell on its line (or to the page's right edge). Its text shows only inside it, on
+// screen and on paper.
 QRect cellBox(const LayoutDesign& design, const CellDesign& cell);
 
 const LayoutDesign& jobListLayout();     // MunkaNyomFormX

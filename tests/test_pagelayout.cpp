@@ -340,10 +340,10 @@ TEST_F(PageLayoutTest, CellsKeepTheirBoxWhateverTheirText) {
         QRect twips; // left, top, width; the height is one line of the cell's font
     };
     const BoxCase cases[] = {
-        {"Label7", {2640, 1320, 11280 - 2640, 0}}, // the work: up to the number cell
+        {"Label7", {2640, 1320, 11280 - 60 - 2640, 0}}, // the work: up to the number cell, a gap before it
         {"Label8", {11280, 1320, 14700 - 11280, 0}},
         {"Label2", {240, 720, 14700 - 240, 0}}, // alone on its line: up to the page's edge
-        {"Label12", {2640, 1680, 3720 - 2640, 0}},
+        {"Label12", {2640, 1680, 3720 - 60 - 2640, 0}},
     };
     for (const BoxCase& c : cases) {
         SCOPED_TRACE(c.cell);
