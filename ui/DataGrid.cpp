@@ -123,8 +123,13 @@ QVariant ViewModel::data(const QModelIndex& index, int role) const {
         if (col < 0)
             return QString();
         const Value v = view_.valueAt(index.row(), col);
-        if (role == Qt::DisplayRole && column(index.column()).hourMinute && v.type() == Value::Type::Time)
-            return regional::formatShortTime(v.asTime());
+        if (role == Qt::DisplayRole && column(index.column()).hourMinute) {
+            // A time of day; one read from a Jet file comes as a date-time on day 0.
+            if (v.type() == Value::Type::Time)
+                return regional::formatShortTime(v.asTime());
+            if (v.type() == Value::Type::DateTime)
+                return regional::formatShortTime(v.asDateTime().time());
+        }
         return v.display();
     } catch (const StoreError&) {
         return QString();
