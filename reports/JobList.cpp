@@ -131,7 +131,7 @@ LPNyomtatFormX::LPNyomtatFormX(Session& session, QWidget* parent) : QMainWindow(
 
     grid_ = new DataGrid(cegAdodc_,
                          {{u("Dátum"), u("Dátum")},
-                          {u("Idő"), u("Idő")},
+                          {.caption = u("Idő"), .field = u("Idő"), .hourMinute = true},
                           {u("CégNeve"), u("CégNeve")},
                           {u("CégSzékhelye"), u("CégSzékhelye")},
                           {u("CégCime"), u("CégCime")},
@@ -142,6 +142,8 @@ LPNyomtatFormX::LPNyomtatFormX(Session& session, QWidget* parent) : QMainWindow(
     grid_->setObjectName(QStringLiteral("DataGrid1"));
     grid_->setGeometry(twipsRect(120, 960, 11880, 5055));
     grid_->setCaption(u("Cég - vállalkozás"));
+    // Nothing here reacts to the grid: the rows stay in the order the pages print them.
+    grid_->setHeaderSorting(false);
 
     resize(twipsToPixels(12240), twipsToPixels(6240, Qt::Vertical) + menuBar()->sizeHint().height());
 }

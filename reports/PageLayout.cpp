@@ -216,6 +216,14 @@ QFont twipsFont(const QString& family, double points, bool bold, bool underline,
     return f;
 }
 
+// The room kept free before the next cell on a line, so a cut text does not run into its neighbour's.
+constexpr int kCellGapTwips = 60;
+
+int lineHeight(const CellDesign& c) {
+    const QFontMetricsF fm(twipsFont(familyOf(c), pointsOf(c), c.bold, c.underline, c.italic));
+    return static_cast<int>(std::ceil(fm.height()));
+}
+
 // A text box's border and the gap between it and its text, in twips.
 constexpr int kFrameTwips = 15;
 constexpr int kBoxPaddingTwips = 60;
@@ -229,6 +237,21 @@ QIcon buttonIcon(const QStyle* style, const QString& name) {
 }
 
 } // namespace
+
+QRect cellBox(const LayoutDesign& design, const CellDesign& c) {
+    if (c.width > 0)
+        return QRect(c.left, c.top, c.width, c.height);
+    const int height = lineHeight(c);
+    int right = design.twips.width();
+    for (const CellDesign& o : design.cells) {
+        if (&o == &c || o.left <= c.left || o.left >= right)
+            continue;
+        const int oHeight = o.width > 0 ? o.height : lineHeight(o);
+        if (o.top < c.top + height && c.top < o.top + oHeight)
+            right = o.left - kCellGapTwips;
+    }
+    return QRect(c.left, c.top, std::max(0, right - c.left), height);
+}
 
 const LayoutDesign& jobListLayout() {
     static const LayoutDesign d = makeJobList();
@@ -273,17 +296,20 @@ PageLayoutWindow::PageLayoutWindow(const LayoutDesign& design, Session& session,
         }
         l->setPalette(lp);
         l->setText(c.text);
-        l->move(twipsToPixels(c.left), twipsToPixels(c.top, Qt::Vertical));
+        // Every cell keeps its box: a long text is cut at the box's edge, as on paper.
+        const QRect box = cellBox(design, c);
+        QRect onScreen = twipsRect(box.left(), box.top(), box.width(), box.height());
+        if (c.width == 0) // a screen font's hinted line can come out a pixel taller than the twips line
+            onScreen.setHeight(
+                std::max(onScreen.height(), static_cast<int>(std::ceil(QFontMetricsF(l->font()).height()))));
+        l->setGeometry(onScreen);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         if (c.width > 0) {
-            l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             l->setWordWrap(true);
-            l->resize(twipsToPixels(c.width), twipsToPixels(c.height, Qt::Vertical));
             if (c.multiLine) {
                 l->setFrameShape(QFrame::Box);
                 l->setMargin(twipsToPixels(kBoxPaddingTwips));
             }
-        } else {
-            l->adjustSize();
         }
         cells_[c.name] = l;
     }
@@ -314,10 +340,7 @@ void PageLayoutWindow::setCellText(const QString& cell, const QString& text) {
     const auto it = cells_.find(cell);
     if (it == cells_.end())
         return;
-    auto* l = static_cast<QLabel*>(it->second);
-    l->setText(text);
-    if (!l->wordWrap())
-        l->adjustSize();
+    static_cast<QLabel*>(it->second)->setText(text);
 }
 
 QString PageLayoutWindow::cellText(const QString& cell) const {
@@ -343,14 +366,10 @@ Page PageLayoutWindow::page() const {
         cell.text = static_cast<const QLabel*>(it->second)->text();
         cell.color = c.color;
         cell.background = c.background;
+        cell.twips = cellBox(design_, c);
         if (c.width > 0) {
-            cell.twips = QRect(c.left, c.top, c.width, c.height);
             cell.multiLine = true; // a fixed box wraps its words, as on screen
             cell.framed = c.multiLine;
-        } else {
-            const QFontMetricsF fm(twipsFont(cell.family, cell.points, c.bold, c.underline, c.italic));
-            cell.twips = QRect(c.left, c.top, static_cast<int>(std::ceil(fm.horizontalAdvance(cell.text))),
-                               static_cast<int>(std::ceil(fm.height())));
         }
         p.cells.push_back(cell);
     }
@@ -409,7 +428,9 @@ void PageLayoutWindow::closeEvent(QCloseEvent* e) {
 void paintPage(QPainter& painter, const Page& page, double dpiX, double dpiY) {
     painter.save();
     painter.scale(dpiX / 1440.0, dpiY / 1440.0);
-    painter.fillRect(QRect(QPoint(0, 0), page.twips), page.background);
+    const QRect sheet(QPoint(0, 0), page.twips);
+    painter.setClipRect(sheet); // nothing runs past the form into the paper's margin
+    painter.fillRect(sheet, page.background);
     for (const PageCell& c : page.cells) {
         if (c.background.isValid())
             painter.fillRect(c.twips, c.background);
@@ -418,6 +439,9 @@ void paintPage(QPainter& painter, const Page& page, double dpiX, double dpiY) {
             painter.setBrush(Qt::NoBrush);
             painter.drawRect(c.twips);
         }
+        // A cell's text stays in its own box: a long one is cut there, never written over its neighbour.
+        painter.save();
+        painter.setClipRect(c.twips, Qt::IntersectClip);
         painter.setFont(twipsFont(c.family, c.points, c.bold, c.underline, c.italic));
         painter.setPen(c.color);
         if (c.multiLine) {
@@ -428,6 +452,7 @@ void paintPage(QPainter& painter, const Page& page, double dpiX, double dpiY) {
             const QFontMetricsF fm(painter.font());
             painter.drawText(QPointF(c.twips.left(), c.twips.top() + fm.ascent()), c.text);
         }
+        painter.restore();
     }
     painter.restore();
 }

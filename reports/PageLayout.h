@@ -3,6 +3,7 @@
 #include "Printer.h"
 
 #include <QColor>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -48,6 +49,11 @@ struct LayoutDesign {
     std::vector<CellDesign> cells;
     std::vector<ButtonDesign> buttons;
 };
+
+// A cell's box on the page, in twips: its given size, or one line of its font reaching from its left edge to
+// just before the next cell on its line (or to the page's right edge). Its text shows only inside it, on
+// screen and on paper.
+QRect cellBox(const LayoutDesign& design, const CellDesign& cell);
 
 const LayoutDesign& jobListLayout();     // MunkaNyomFormX
 const LayoutDesign& certificateLayout(); // MunkaNyomTetelFormX

@@ -38,7 +38,12 @@ INSTANTIATE_TEST_SUITE_P(
         LikeCase{"[!KS]*", "Szabó", false}, LikeCase{"[a-c]*", "Balogh", true}, LikeCase{"[a*", "[abc", true},
         LikeCase{"*", "", true}, LikeCase{"", "", true}, LikeCase{"", "a", false},
         LikeCase{"O'Brien*", "O'Brien \"Gépész\" Bt.", true}, LikeCase{"*a*b*c*", "xxaxxbxxcxx", true},
-        LikeCase{"*a*b*c", "xxaxxbxxcxx", false}, LikeCase{"2013.05*", "2013.05.07.", true}));
+        LikeCase{"*a*b*c", "xxaxxbxxcxx", false}, LikeCase{"2013.05*", "2013.05.07.", true},
+        // The ends of the digit and letter ranges are inside; their neighbours are not.
+        LikeCase{"#", "0", true}, LikeCase{"#", "9", true}, LikeCase{"#", "/", false},
+        LikeCase{"#", ":", false}, LikeCase{"1#", "19", true}, LikeCase{"[a-z]", "a", true},
+        LikeCase{"[a-z]", "z", true}, LikeCase{"[a-z]", "Z", true}, LikeCase{"[a-y]", "z", false},
+        LikeCase{"[b-z]", "a", false}, LikeCase{"[!a-z]", "z", false}, LikeCase{"[0-9]#", "99", true}));
 
 TEST(Criteria, ParsesTheProgramsForms) {
     auto c = Criteria::parse(QString::fromUtf8("[CimNev] like \"Kov*\""));

@@ -224,6 +224,25 @@ TEST_F(GridTest, ModelShowsCaptionsAndRegionalForms) {
     EXPECT_TRUE(m.data(m.index(5, 0)).toString().isEmpty()); // past the last row
 }
 
+TEST_F(GridTest, AnHourMinuteColumnShowsTimesAsHhMm) {
+    db->executeRaw(QStringLiteral("CREATE TABLE Idok (Ido TIME, Mikor DATETIME, Nev TEXT(10))"));
+    View t(db, QStringLiteral("Idok"));
+    t.addNew();
+    t.setField(0, Value::time(QTime(8, 5, 59)));
+    t.setField(1, Value::dateTime(QDateTime(QDate(1899, 12, 30), QTime(17, 45, 1))));
+    t.setField(2, Value::text(QStringLiteral("12:34:56")));
+    t.update();
+    ViewModel m(t,
+                {{.caption = QStringLiteral("Idő"), .field = QStringLiteral("Ido"), .hourMinute = true},
+                 {.caption = QStringLiteral("Mikor"), .field = QStringLiteral("Mikor"), .hourMinute = true},
+                 {.caption = QStringLiteral("Név"), .field = QStringLiteral("Nev"), .hourMinute = true},
+                 {.caption = QStringLiteral("Teljes"), .field = QStringLiteral("Ido")}});
+    EXPECT_EQ(m.data(m.index(0, 0)).toString(), QStringLiteral("08:05"));
+    EXPECT_EQ(m.data(m.index(0, 1)).toString(), QStringLiteral("17:45"));
+    EXPECT_EQ(m.data(m.index(0, 2)).toString(), QStringLiteral("12:34:56")); // text stays as written
+    EXPECT_EQ(m.data(m.index(0, 3)).toString(), QStringLiteral("08:05:59"));
+}
+
 TEST_F(GridTest, ModelFollowsTheViewsRows) {
     DataGrid& g = makeGrid();
     const auto* m = g.viewModel();

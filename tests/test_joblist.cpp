@@ -16,6 +16,8 @@
 
 #include <QAction>
 #include <QDateEdit>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -469,8 +471,30 @@ TEST_F(JobListTest, TheWindowCarriesItsNamesCaptionsAndGrid) {
         captions << grid->model()->headerData(i, Qt::Horizontal).toString();
     EXPECT_EQ(captions, (QStringList{u("Dátum"), u("Idő"), u("CégNeve"), u("CégSzékhelye"), u("CégCime"),
                                      u("ElvégzettMunka"), u("MunkalapSzáma"), u("MunkátVégezte")}));
-    EXPECT_EQ(LPNyomtatFormX::kConnect,
-              u("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;Data Source=lapora.mdb"));
+    // The query view reads the job sheets of the working folder's data file, its connection's data source.
+    ASSERT_TRUE(w->query().isOpen());
+    EXPECT_EQ(QFileInfo(w->query().database()->path()).canonicalFilePath(),
+              QFileInfo(wf.file(QStringLiteral("lapora.mdb"))).canonicalFilePath());
+    EXPECT_EQ(w->query().source(), u("select * from laporak where CégNeve = 'Alfa Kft.'"));
+}
+
+TEST_F(JobListTest, HeaderClicksDoNotSortTheGridOrThePages) {
+    for (int n : {2, 1, 3})
+        addJob(job(u("Alfa Kft."), n));
+    open(u("Alfa Kft."));
+    DataGrid* grid = child<DataGrid>("DataGrid1");
+    EXPECT_FALSE(grid->horizontalHeader()->sectionsClickable());
+    for (int i = 0; i < 3; ++i)
+        grid->clickHeader(5); // ElvégzettMunka
+    EXPECT_TRUE(w->query().sortText().isEmpty());
+    EXPECT_EQ(grid->model()->data(grid->model()->index(0, 5)).toString(), QStringLiteral("Work 2"));
+    // The time column shows hours and minutes.
+    EXPECT_EQ(grid->model()->data(grid->model()->index(0, 1)).toString(), QStringLiteral("08:02"));
+    const std::vector<Shown> pages = run();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0].at(cell(1, 1)), QStringLiteral("Work 2"));
+    EXPECT_EQ(pages[0].at(cell(2, 1)), QStringLiteral("Work 1"));
+    EXPECT_EQ(pages[0].at(cell(3, 1)), QStringLiteral("Work 3"));
 }
 
 TEST_F(JobListTest, TheFirstShowingActivatesTheWindow) {

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -93,6 +94,9 @@ protected:
         w.reset();
         Clock::release();
         EXPECT_TRUE(prompter.done()) << "not every expected dialog came";
+        // Every flow of the window: a beep and the arrow before each question and warning.
+        EXPECT_TRUE(prompter.dialogOrderFaults().isEmpty())
+            << prompter.dialogOrderFaults().join(QLatin1Char('\n')).toStdString();
     }
 
     LaporaX& make() {
@@ -283,8 +287,12 @@ TEST_F(LaporaXTest, ClosingWithTheQuitFlagClearedRunsNoExitRoutine) {
     w->SetQui(false);
     w->close();
     EXPECT_EQ(ended, 0);
+    EXPECT_EQ(prompter.asked.size(), 1); // only the new-row question
+    // Set again, the flag sends the frame's close through the exit routine.
     w->SetQui(true);
-    EXPECT_TRUE(w->quitFlag());
+    expectExitQuestion(Answer::No);
+    w->close();
+    EXPECT_EQ(ended, 1);
 }
 
 TEST_F(LaporaXTest, ExitWritesTheEditsOnScreenBeforeClosing) {
@@ -400,6 +408,35 @@ TEST_F(LaporaXTest, FocusColourAndSelectAll) {
     EXPECT_EQ(text(10)->palette().color(QPalette::Base), QColor(255, 255, 192));
 }
 
+TEST_F(LaporaXTest, FocusColourFollowsRealFocusChanges) {
+    addJob(kToday, "A", "1", {{u("NettóÁr"), Value::number(1500)}});
+    start();
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    const QColor cyan(128, 255, 255);
+    QLineEdit* name = text(1);
+    const QColor normal = QApplication::palette(name).color(QPalette::Base);
+    name->setFocus(Qt::MouseFocusReason);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(name->hasFocus());
+    EXPECT_EQ(name->palette().color(QPalette::Base), cyan);
+    text(8)->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(name->palette().color(QPalette::Base), normal);
+    EXPECT_EQ(text(8)->palette().color(QPalette::Base), cyan);
+    EXPECT_EQ(text(8)->selectedText(), QStringLiteral("1500"));
+    // The description takes the default away from OK while it has the focus, and gives it back.
+    text7()->setFocus(Qt::MouseFocusReason);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(text(8)->palette().color(QPalette::Base), normal);
+    EXPECT_FALSE(child<QPushButton>("Command1")->isDefault());
+    text(2)->setFocus(Qt::MouseFocusReason);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(child<QPushButton>("Command1")->isDefault());
+    EXPECT_EQ(text(2)->palette().color(QPalette::Base), cyan);
+}
+
 TEST_F(LaporaXTest, EnterSavesExceptInTheDescription) {
     addJob(kToday, "A", "1");
     start();
@@ -492,6 +529,14 @@ TEST_F(LaporaXTest, MovingToAnotherRowWritesTheEdits) {
     EXPECT_EQ(storedJobField(0, "CégSzékhelye").asText(), u("Pécs"));
 }
 
+TEST_F(LaporaXTest, TheJobGridShowsTheTimeAsHoursAndMinutes) {
+    addJob(kToday, "A", "1", {{u("Idő"), Value::time(QTime(8, 5, 59))}});
+    start();
+    QAbstractItemModel* m = grid("DBGrid2")->model();
+    EXPECT_EQ(m->data(m->index(0, 1)).toString(), QStringLiteral("08:05"));
+    EXPECT_EQ(m->data(m->index(0, 0)).toString(), QStringLiteral("2013.05.07."));
+}
+
 TEST_F(LaporaXTest, TimeFieldKeepsSecondsUntilChanged) {
     struct Case {
         const char* typed;
@@ -530,9 +575,11 @@ TEST_F(LaporaXTest, DeleteAsksAndOnNoKeepsTheRow) {
     start();
     prompter.expectMessage(msg::kFigyelemTorles, u("Biztosan véglegesen törli az adatsort (Delete)?"),
                            Icon::Question, Buttons::YesNo, Answer::No);
+    prompter.events.clear();
     child<QAction>("LPTorol")->trigger();
     EXPECT_EQ(jobColumn("CégNeve"), QStringList{"A"});
     EXPECT_TRUE(logActions().isEmpty());
+    EXPECT_EQ(prompter.events, (QStringList{"arrow", "beep", u("question FIGYELEM! TÖRLÉS!"), "arrow"}));
 }
 
 TEST_F(LaporaXTest, DeletingTheOnlyJobSheet) {
@@ -797,6 +844,11 @@ TEST_F(LaporaXTest, StagingCopyReplacesTheDescription) {
     const QString second =
         u("Okmány sorszáma: 0\r\nAnya\r\nMennyiség: 0\r\nNettó: 0\r\nÁFA: 0\r\nBruttó: 0\r\n");
     EXPECT_EQ(text7()->toPlainText(), QString(second).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // The copy changed the description: Enter no longer saves, until the description loses the focus.
+    EXPECT_FALSE(child<QPushButton>("Command1")->isDefault());
+    w->fieldFocusIn(text7());
+    w->fieldFocusOut(text7());
+    EXPECT_TRUE(child<QPushButton>("Command1")->isDefault());
     w->save();
     EXPECT_EQ(storedJobField(0, "Szoveg").asText(), second);
 }
@@ -892,6 +944,72 @@ TEST_F(LaporaXTest, ACompanyWindowHidesThisOneAndItsChangesShowAfter) {
     EXPECT_EQ(w->companies().recordCount(), 2);
     EXPECT_EQ(current(w->companies(), "CimNev"), u("Zeta Bt."));
     EXPECT_EQ(prompter.asked.size(), 1); // the activation after it asked nothing
+}
+
+TEST_F(LaporaXTest, ReturningFromTheCompanyRegisterDropsTheHeaderSort) {
+    addJob(kToday, "A", "1");
+    addCompany("Béla Bt.", "Eger", "Fő u. 1.");
+    addCompany("alma Kft.", "Pécs", "Kő u. 2.");
+    start();
+    DataGrid* g = grid("DBGrid1");
+    g->clickHeader(0);
+    g->clickHeader(0); // descending: Béla, alma
+    ASSERT_EQ(w->companies().sortText(), QStringLiteral("CimNev DESC"));
+    w->setWindowFactory(QStringLiteral("LPCeg"), [] {
+        auto window = std::make_unique<QWidget>();
+        window->setObjectName(QStringLiteral("CimzettForm"));
+        return window;
+    });
+    modal.on(QStringLiteral("CimzettForm"), [](QWidget*) { addCompany("Zeta Bt.", "Győr", "Tó u. 3."); });
+    w->openCompanyRegister();
+    View& v = w->companies();
+    QStringList names;
+    for (int i = 0; i < v.recordCount(); ++i)
+        names << v.valueAt(i, 0).display();
+    // Stored order again, the new company last and current, on the grid too.
+    EXPECT_EQ(names, (QStringList{u("Béla Bt."), u("alma Kft."), u("Zeta Bt.")}));
+    EXPECT_TRUE(v.sortText().isEmpty());
+    EXPECT_EQ(current(v, "CimNev"), u("Zeta Bt."));
+    EXPECT_EQ(g->currentIndex().row(), 2);
+    EXPECT_EQ(g->model()->data(g->model()->index(2, 0)).toString(), u("Zeta Bt."));
+    // The next click on the column sorts ascending, not descending.
+    g->clickHeader(0);
+    EXPECT_EQ(v.sortText(), QStringLiteral("CimNev"));
+    EXPECT_EQ(v.valueAt(0, 0).display(), u("alma Kft."));
+    EXPECT_EQ(v.valueAt(2, 0).display(), u("Zeta Bt."));
+}
+
+TEST_F(LaporaXTest, StagingRefreshDropsTheHeaderSort) {
+    addJob(kToday, "A", "1");
+    for (int n : {2, 1, 3})
+        addRow(
+            QStringLiteral("lapora.mdb"), QStringLiteral("SzamlaAthozat"),
+            {{u("Sorszám"), Value::number(n)}, {u("Megnevezes"), Value::text(QStringLiteral("t%1").arg(n))}});
+    start();
+    DataGrid* g3 = grid("DBGrid3");
+    g3->clickHeader(4); // Megnevezes ascending
+    g3->clickHeader(4); // descending: t3, t2, t1
+    ASSERT_EQ(w->staging().sortText(), QStringLiteral("Megnevezes DESC"));
+    w->setWindowFactory(QStringLiteral("AthozatTabla"), [] {
+        auto window = std::make_unique<QWidget>();
+        window->setObjectName(QStringLiteral("AdatathozatalFormX"));
+        return window;
+    });
+    modal.on(QStringLiteral("AdatathozatalFormX"), [](QWidget*) {
+        addRow(QStringLiteral("lapora.mdb"), QStringLiteral("SzamlaAthozat"),
+               {{u("Sorszám"), Value::number(0)}, {u("Megnevezes"), Value::text(QStringLiteral("t0"))}});
+    });
+    w->openStagingTable();
+    View& v = w->staging();
+    QStringList items;
+    for (int i = 0; i < v.recordCount(); ++i)
+        items << v.valueAt(i, 4).display();
+    EXPECT_EQ(items, (QStringList{"t0", "t1", "t2", "t3"})); // Sorszám order of the source
+    EXPECT_TRUE(v.sortText().isEmpty());
+    EXPECT_EQ(v.position(), 0);
+    EXPECT_EQ(g3->currentIndex().row(), 0);
+    g3->clickHeader(4);
+    EXPECT_EQ(v.sortText(), QStringLiteral("Megnevezes"));
 }
 
 TEST_F(LaporaXTest, StagingWindowsRefreshTheStagingGrid) {
@@ -1013,6 +1131,107 @@ TEST_F(LaporaXTest, MenuItemsInOrder) {
                                u("&Mentés-Kilépés"),
                                u("Kilepes")};
     EXPECT_EQ(items, expected);
+}
+
+TEST_F(LaporaXTest, LinksGridsBarsAndEditRowsSitAtTheirPlaces) {
+    make();
+    struct Place {
+        const char* name;
+        QRect twips;
+        const char* caption; // the link's text, the grid's caption, the bar's caption
+    };
+    // Search links: their left, top and height as designed; bold blue on white.
+    const Place links[] = {
+        {"Label10", {360, 120, 2400, 195}, "< Dátumra keres >"},
+        {"Label11", {3360, 120, 2400, 195}, "< Névre keres >"},
+        {"Label12", {10320, 120, 2400, 195}, "< Munkalap sorszámra >"},
+        {"Label1", {120, 2520, 3000, 195}, "<              Keresés névre            >"},
+    };
+    for (const Place& p : links) {
+        SCOPED_TRACE(p.name);
+        auto* l = child<QLabel>(p.name);
+        const QRect r = twipsRect(p.twips.left(), p.twips.top(), p.twips.width(), p.twips.height());
+        EXPECT_EQ(l->pos(), r.topLeft());
+        EXPECT_EQ(l->height(), r.height());
+        EXPECT_EQ(l->text(), u(p.caption));
+        EXPECT_TRUE(l->font().bold());
+        EXPECT_EQ(l->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        EXPECT_EQ(l->palette().color(QPalette::Window), QColor(255, 255, 255));
+    }
+    // Grids: the caption bar and the grid together take the designed place.
+    const Place grids[] = {
+        {"DBGrid2", {120, 360, 14655, 2055}, "Munkák adatai - oszlopnévre kattintva rendez sorba"},
+        {"DBGrid1", {120, 3480, 4455, 2895}, "CÉGEK-VÁLLALKOZÓK TÖRZS"},
+        {"DBGrid3", {120, 7080, 4380, 2475}, "Áthozat"},
+    };
+    for (const Place& p : grids) {
+        SCOPED_TRACE(p.name);
+        DataGrid* g = grid(p.name);
+        EXPECT_EQ(g->captionLabel()->geometry().united(g->geometry()),
+                  twipsRect(p.twips.left(), p.twips.top(), p.twips.width(), p.twips.height()));
+        EXPECT_EQ(g->captionLabel()->text(), u(p.caption));
+    }
+    // Navigation bars, with their captions.
+    const Place bars[] = {
+        {"LaporakData", {6000, 2400, 8775, 345}, "                    Munkák adatai - Mozgás a táblában"},
+        {"Cimzett", {120, 6360, 4455, 345}, "CÉGEK-VÁLLALKOZÓK-Mozgás a táblában"},
+        {"AthozData", {135, 9480, 4425, 345}, "          Adat áthozatal más rendszerekből"},
+    };
+    for (const Place& p : bars) {
+        SCOPED_TRACE(p.name);
+        auto* bar = child<QWidget>(p.name);
+        EXPECT_EQ(bar->geometry(),
+                  twipsRect(p.twips.left(), p.twips.top(), p.twips.width(), p.twips.height()));
+        auto* caption = bar->findChild<QLabel*>(QStringLiteral("Caption"));
+        ASSERT_NE(caption, nullptr);
+        EXPECT_EQ(caption->text(), u(p.caption));
+        QStringList buttons;
+        for (const char* b : {"First", "Previous", "Next", "Last"})
+            if (bar->findChild<QWidget*>(QString::fromLatin1(b)))
+                buttons << QString::fromLatin1(b);
+        EXPECT_EQ(buttons.size(), 4);
+    }
+    // The edit area: ten rows from 3472 to 6240, evenly; each caption at 4680 beside its field at 6240.
+    struct Row {
+        const char* caption;
+        const char* field;
+        int top;
+    };
+    const Row rows[] = {
+        {"Dátum:", "DTPicker1", 3472},
+        {"Idő:", "MaskEdBox1", 3748},
+        {"Cég-vállalkozó neve:", "Text1", 4025},
+        {"Székhelye:", "Text2", 4302},
+        {"Címe:", "Text3", 4579},
+        {"Elvégzett munka:", "Text4", 4856},
+        {"Munkát végezte:", "Text6", 5132},
+        {"Nettó ár és ÁFA%:", "Text8", 5409},
+        {"Munkalap sorszáma:", "Text5", 5686},
+        {"Munkaóra:", "Text11", 5963},
+    };
+    QMap<QString, QLabel*> captions;
+    for (QLabel* l : w->findChildren<QLabel*>())
+        captions[l->text()] = l;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.caption);
+        QWidget* f = child<QWidget>(r.field);
+        EXPECT_EQ(f->pos(), QPoint(twipsToPixels(6240), twipsToPixels(r.top, Qt::Vertical)));
+        EXPECT_LE(f->geometry().bottom(), twipsToPixels(6240, Qt::Vertical));
+        QLabel* l = captions.value(u(r.caption));
+        ASSERT_NE(l, nullptr);
+        EXPECT_EQ(l->x(), twipsToPixels(4680));
+        // The caption sits on its field's row.
+        EXPECT_GE(l->geometry().top(), f->geometry().top());
+        EXPECT_LE(l->geometry().bottom(), f->geometry().bottom());
+    }
+    EXPECT_EQ(child<QWidget>("Text9")->y(), child<QWidget>("Text8")->y());
+    EXPECT_EQ(child<QWidget>("Text10")->y(), child<QWidget>("Text8")->y());
+    // The settings field's label stands on the job-sheet number's row, right of it.
+    const QRect number = child<QWidget>("Text5")->geometry();
+    const QRect label16 = child<QWidget>("Label16")->geometry();
+    EXPECT_GT(label16.left(), number.right());
+    EXPECT_GE(label16.top(), number.top());
+    EXPECT_LE(label16.bottom(), number.bottom());
 }
 
 TEST_F(LaporaXTest, ControlsCarryTheirNamesTooltipsAndPlaces) {

@@ -333,24 +333,100 @@ TEST_F(PageLayoutTest, WindowsHaveThePageSizeBackgroundAndFrame) {
     }
 }
 
-TEST_F(PageLayoutTest, AutoSizedCellsTakeTheWidthOfTheirText) {
+TEST_F(PageLayoutTest, CellsKeepTheirBoxWhateverTheirText) {
     PageLayoutWindow w(certificateLayout(), session);
-    const QString name = QStringLiteral("Label2");
-    auto widthOf = [&](const Page& p) {
-        for (const PageCell& c : p.cells)
-            if (c.name == name)
-                return c.twips.width();
-        return -1;
+    struct BoxCase {
+        const char* cell;
+        QRect twips; // left, top, width; the height is one line of the cell's font
     };
-    const int before = widthOf(w.page());
-    const int onScreenBefore = labelOf(w, name)->width();
-    w.setCellText(name, u("Árvíztűrő Tükörfúrógép Kft., 1234 Budapest, Hosszú utca 100."));
-    const int after = widthOf(w.page());
-    EXPECT_GT(after, before);
-    EXPECT_GT(labelOf(w, name)->width(), onScreenBefore);
-    // The printed width and the width on screen measure the same text.
-    const double twipsPerPixel = 1440.0 / QApplication::primaryScreen()->logicalDotsPerInchX();
-    EXPECT_NEAR(after, labelOf(w, name)->width() * twipsPerPixel, after * 0.1);
+    const BoxCase cases[] = {
+        {"Label7", {2640, 1320, 11280 - 60 - 2640, 0}}, // the work: up to the number cell, a gap before it
+        {"Label8", {11280, 1320, 14700 - 11280, 0}},
+        {"Label2", {240, 720, 14700 - 240, 0}}, // alone on its line: up to the page's edge
+        {"Label12", {2640, 1680, 3720 - 60 - 2640, 0}},
+    };
+    for (const BoxCase& c : cases) {
+        SCOPED_TRACE(c.cell);
+        const QString name = QString::fromLatin1(c.cell);
+        const QRect before = labelOf(w, name)->geometry();
+        w.setCellText(name, QString(300, QLatin1Char('W')));
+        EXPECT_EQ(labelOf(w, name)->geometry(), before);
+        for (const PageCell& pc : w.page().cells)
+            if (pc.name == name) {
+                EXPECT_EQ(pc.twips.topLeft(), c.twips.topLeft());
+                EXPECT_EQ(pc.twips.width(), c.twips.width());
+                EXPECT_GT(pc.twips.height(), 150); // a 9.75 pt line
+                EXPECT_LT(pc.twips.height(), 300);
+                // On screen the same box, at least one line of the screen font high.
+                const QRect r =
+                    twipsRect(pc.twips.left(), pc.twips.top(), pc.twips.width(), pc.twips.height());
+                EXPECT_EQ(before.topLeft(), r.topLeft());
+                EXPECT_EQ(before.width(), r.width());
+                EXPECT_GE(before.height(), r.height());
+            }
+    }
+}
+
+// Darkest pixel of an image region (0 black, 255 white): where something was drawn.
+int darkest(const QImage& img, const QRect& r) {
+    int best = 255;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            best = std::min(best, qGray(img.pixel(x, y)));
+    return best;
+}
+
+// The certificate as printed at 150 dpi, on a larger sheet marked green where the page is not.
+QImage render(const Page& page) {
+    const double dpi = 150;
+    QImage img(int(page.twips.width() * dpi / 1440) + 100, int(page.twips.height() * dpi / 1440) + 100,
+               QImage::Format_RGB32);
+    img.fill(Qt::green);
+    QPainter p(&img);
+    paintPage(p, page, dpi, dpi);
+    return img;
+}
+
+QRect pixels(const QRect& twips) {
+    const double k = 150.0 / 1440;
+    return QRect(int(twips.left() * k), int(twips.top() * k), int(twips.width() * k),
+                 int(twips.height() * k));
+}
+
+TEST_F(PageLayoutTest, ALongCellTextStaysInItsOwnBoxAndOnThePage) {
+    PageLayoutWindow plain(certificateLayout(), session);
+    PageLayoutWindow long_(certificateLayout(), session);
+    for (PageLayoutWindow* w : {&plain, &long_}) {
+        w->setCellText(QStringLiteral("Label8"), QStringLiteral("00123"));
+        w->setCellText(QStringLiteral("Label6"), QStringLiteral("2013.05.07. 09:15:30"));
+    }
+    long_.setCellText(QStringLiteral("Label7"), QString(200, QLatin1Char('M')));
+    long_.setCellText(QStringLiteral("Label2"), QString(300, QLatin1Char('M')));
+    long_.setCellText(QStringLiteral("Label18"), QString::fromUtf8("Hosszú záró sor. ").repeated(40));
+    const QImage a = render(plain.page());
+    const QImage b = render(long_.page());
+    QRect number;
+    for (const PageCell& c : plain.page().cells)
+        if (c.name == QLatin1String("Label8"))
+            number = pixels(c.twips);
+    ASSERT_FALSE(number.isEmpty());
+    EXPECT_LT(darkest(a, number), 100); // the number is there
+    int differing = 0;
+    for (int y = number.top(); y <= number.bottom(); ++y)
+        for (int x = number.left(); x <= number.right(); ++x)
+            differing += a.pixel(x, y) != b.pixel(x, y);
+    EXPECT_EQ(differing, 0) << "the work text ran into the number cell";
+    // The work text itself was drawn, in its own box.
+    const QRect work = pixels(QRect(2640, 1320, 11280 - 2640, 150));
+    EXPECT_LT(darkest(b, work), 100);
+    // Nothing lands beyond the page's right and bottom edges.
+    const QRect page = pixels(QRect(QPoint(0, 0), certificateLayout().twips));
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = page.right() + 2; x < b.width(); ++x)
+            ASSERT_EQ(b.pixelColor(x, y), QColor(Qt::green)) << x << "," << y;
+    for (int y = page.bottom() + 2; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x)
+            ASSERT_EQ(b.pixelColor(x, y), QColor(Qt::green)) << x << "," << y;
 }
 
 TEST_F(PageLayoutTest, TextsAreShownAsWrittenNotAsMarkup) {
@@ -535,15 +611,6 @@ TEST_F(PageLayoutTest, HiddenCellsAreLeftOffThePage) {
     for (const PageCell& c : page.cells)
         EXPECT_NE(c.name, QStringLiteral("Label47"));
     EXPECT_EQ(page.cells.size(), jobListLayout().cells.size() - 1);
-}
-
-// Darkest pixel of an image region (0 black, 255 white): where something was drawn.
-int darkest(const QImage& img, const QRect& r) {
-    int best = 255;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            best = std::min(best, qGray(img.pixel(x, y)));
-    return best;
 }
 
 TEST(PageLayoutPaint, CellsArePaintedInTwipsAtTheDeviceResolution) {

@@ -274,8 +274,12 @@ QMap<QString, qint64> pdfsIn(const QString& folder) {
 
 TEST_F(QtPrinterTest, APageGoesThroughTheDefaultQueue) {
     QtPrinter printer(tmp.filePath(u("Nyomtatás")));
-    if (!printer.hasQueue())
+    if (!printer.hasQueue()) {
+        // CI starts a queue before the tests: there a missing one is a fault, not a reason to skip.
+        if (qgetenv("CI") == "true")
+            FAIL() << "no default print queue under CI (scripts/print-queue.sh start makes one)";
         GTEST_SKIP() << "no default print queue (scripts/print-queue.sh start makes one)";
+    }
     const QString out = queueOutput();
     const QMap<QString, qint64> before = pdfsIn(out);
     // The page's own mark tells it from any other job.

@@ -9,7 +9,9 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <gtest/gtest-spi.h>
+
 #include <gtest/gtest.h>
 
 using namespace lapora;
@@ -59,6 +61,51 @@ TEST(ScriptedPrompter, RecordsBeepsAndPointers) {
     EXPECT_EQ(p.pointers, (std::vector<Pointer>{Pointer::Hourglass, Pointer::Hourglass, Pointer::Arrow}));
     EXPECT_TRUE(p.asked.isEmpty());
     EXPECT_TRUE(p.done());
+}
+
+TEST(ScriptedPrompter, FindsAQuestionWithoutItsBeepOrUnderTheHourglass) {
+    struct OrderCase {
+        const char* name;
+        std::function<void(ScriptedPrompter&)> steps;
+        QStringList faults;
+    };
+    auto ask = [](ScriptedPrompter& p, Icon icon) {
+        p.expectMessage(QStringLiteral("T"), QStringLiteral("?"), icon, Buttons::YesNo, Answer::Yes);
+        p.message(QStringLiteral("T"), QStringLiteral("?"), icon, Buttons::YesNo);
+    };
+    const OrderCase cases[] = {
+        {"beep and arrow first",
+         [&](ScriptedPrompter& p) {
+             p.pointer(Pointer::Hourglass);
+             p.pointer(Pointer::Arrow);
+             p.beep();
+             ask(p, Icon::Question);
+         },
+         {}},
+        {"no beep",
+         [&](ScriptedPrompter& p) { ask(p, Icon::Exclamation); },
+         {"no beep before exclamation T"}},
+        {"one beep for two questions",
+         [&](ScriptedPrompter& p) {
+             p.beep();
+             ask(p, Icon::Question);
+             ask(p, Icon::Question);
+         },
+         {"no beep before question T"}},
+        {"hourglass still up",
+         [&](ScriptedPrompter& p) {
+             p.beep();
+             p.pointer(Pointer::Hourglass);
+             ask(p, Icon::Error);
+         },
+         {"hourglass during error T"}},
+    };
+    for (const OrderCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedPrompter p;
+        c.steps(p);
+        EXPECT_EQ(p.dialogOrderFaults(), c.faults);
+    }
 }
 
 // Each dialog that comes is compared with the single expected step; a mismatch fails the test and the dialog

@@ -13,15 +13,22 @@ TEST(Value, NullIsNeitherEmptyTextNorZero) {
     EXPECT_TRUE(Value::date(QDate()).isNull()); // an invalid date stores as Null
 }
 
-TEST(Value, DeclaredTypesRoundTrip) {
-    const Column cols[] = {{"a", ColumnType::Text, 50},    {"b", ColumnType::LongText, 0},
-                           {"c", ColumnType::Number, 0},   {"d", ColumnType::Integer, 0},
-                           {"e", ColumnType::Date, 0},     {"f", ColumnType::Time, 0},
-                           {"g", ColumnType::DateTime, 0}, {"h", ColumnType::Bool, 0}};
-    for (const Column& c : cols) {
-        const Column back = columnFromDeclared(c.name, declaredType(c));
-        EXPECT_EQ(back.type, c.type) << declaredType(c).toStdString();
-        EXPECT_EQ(back.size, c.size);
+TEST(Value, DeclaredTypes) {
+    struct DeclCase {
+        ColumnType type;
+        int size;
+        const char* declared;
+    };
+    const DeclCase cases[] = {{ColumnType::Text, 50, "TEXT(50)"},    {ColumnType::LongText, 0, "LONGTEXT"},
+                              {ColumnType::Number, 0, "REAL"},       {ColumnType::Integer, 0, "INTEGER"},
+                              {ColumnType::Date, 0, "DATE"},         {ColumnType::Time, 0, "TIME"},
+                              {ColumnType::DateTime, 0, "DATETIME"}, {ColumnType::Bool, 0, "BOOLEAN"}};
+    for (const DeclCase& c : cases) {
+        SCOPED_TRACE(c.declared);
+        EXPECT_EQ(declaredType(Column{QStringLiteral("a"), c.type, c.size}), QString::fromLatin1(c.declared));
+        const Column read = columnFromDeclared(QStringLiteral("a"), QString::fromLatin1(c.declared));
+        EXPECT_EQ(read.type, c.type);
+        EXPECT_EQ(read.size, c.size);
     }
 }
 

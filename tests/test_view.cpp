@@ -257,6 +257,16 @@ TEST_F(ViewTest, SortIsHungarianAndStable) {
     EXPECT_EQ(column(v, "MunkalapSzáma").first(), QStringLiteral("00001"));
 }
 
+TEST_F(ViewTest, RequeryReturnsToTheSourceOrderAndDropsTheSort) {
+    View v(db, kJobs);
+    v.sort(QString::fromUtf8("MunkalapSzáma DESC"));
+    add(v, QDate(2012, 1, 1), "Új Kft.", "00000");
+    v.requery();
+    EXPECT_TRUE(v.sortText().isEmpty());
+    EXPECT_EQ(column(v, "MunkalapSzáma"), (QStringList{"00000", "00001", "00002", "00003", "00004"}));
+    EXPECT_EQ(v.position(), 0);
+}
+
 TEST_F(ViewTest, QueriesCompareTextCaseBlind) {
     View v(db, QString::fromUtf8("select * from laporak where CégNeve = 'KOVÁCS ÉS TÁRSA KFT.'"));
     EXPECT_EQ(v.recordCount(), 1);

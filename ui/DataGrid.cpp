@@ -1,6 +1,7 @@
 #include "DataGrid.h"
 
 #include "Prompter.h"
+#include "Regional.h"
 #include "StoreError.h"
 #include "View.h"
 
@@ -121,7 +122,15 @@ QVariant ViewModel::data(const QModelIndex& index, int role) const {
         const int col = view_.fieldIndex(column(index.column()).field);
         if (col < 0)
             return QString();
-        return view_.valueAt(index.row(), col).display();
+        const Value v = view_.valueAt(index.row(), col);
+        if (role == Qt::DisplayRole && column(index.column()).hourMinute) {
+            // A time of day; one read from a Jet file comes as a date-time on day 0.
+            if (v.type() == Value::Type::Time)
+                return regional::formatShortTime(v.asTime());
+            if (v.type() == Value::Type::DateTime)
+                return regional::formatShortTime(v.asDateTime().time());
+        }
+        return v.display();
     } catch (const StoreError&) {
         return QString();
     }
@@ -297,8 +306,13 @@ DataGrid::~DataGrid() {
     model_->view().unsubscribe(subscription_);
 }
 
+void DataGrid::setHeaderSorting(bool on) {
+    headerSorting_ = on;
+    horizontalHeader()->setSectionsClickable(on);
+}
+
 void DataGrid::clickHeader(int column) {
-    if (column < 0 || column >= model_->columnCount())
+    if (!headerSorting_ || column < 0 || column >= model_->columnCount())
         return;
     // The sort reads the stored values: typed edits go in first; a refused write ends the click.
     commitEdit();

@@ -27,6 +27,7 @@ struct GridColumn {
     int maxLength = 0;               // editable grids: the longest text the keyboard may type; 0: no limit
     bool readOnly = false;           // editable grids: this column still cannot be edited
     QString passAtLimit = QString(); // characters that still go through once the text is at its longest
+    bool hourMinute = false;         // a time of day shown as "hh:mm"
 };
 
 // A table model over a View: columns with captions and bound field names; cells in the regional forms.
@@ -95,6 +96,9 @@ public:
     ~DataGrid() override;
     ViewModel* viewModel() const { return model_; }
     HeaderSort& headerSort() { return sort_; }
+    // Grids whose rows keep the order their source gives (a print's rows) switch header sorting off.
+    void setHeaderSorting(bool on);
+    bool headerSorting() const { return headerSorting_; }
     void clickHeader(int column); // what a click on the column's header does
     void selectRow(int row);      // what a click on a row does
     void syncToView();            // puts the selection on the view's current row
@@ -132,6 +136,7 @@ protected:
 private:
     ViewModel* model_;
     HeaderSort sort_;
+    bool headerSorting_ = true;
     QString caption_;
     QLabel* captionLabel_ = nullptr;
     int subscription_ = 0;

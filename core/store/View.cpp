@@ -208,7 +208,6 @@ void View::requery() {
     std::vector<Column> cols;
     QString table, list;
     Keyset ks = runSource(*db_, source_, &cols, &table, &list);
-    const QString keepSort = sortText_;
     table_ = table;
     selectList_ = list;
     columns_ = std::move(cols);
@@ -219,13 +218,9 @@ void View::requery() {
     deletedCurrent_ = false;
     mode_ = EditMode::None;
     pending_.clear();
-    if (!keepSort.isEmpty()) {
-        try {
-            keys_ = sorted(keepSort);
-        } catch (const StoreError&) {
-            sortText_.clear();
-        }
-    }
+    // A reopened view is the source's row set again: a header-click sort is dropped with its text, so rows
+    // added meanwhile come in at their place in the source's order and the next click sorts ascending.
+    sortText_.clear();
     notify(Change::Rows);
 }
 

@@ -37,7 +37,7 @@ public:
     Database* database() const { return db_.get(); }
     const QString& table() const { return table_; }
 
-    void requery();  // re-runs the source (and the sort in force); stands on the first row
+    void requery();  // reopens: re-runs the source in its own order, drops a sort; stands on the first row
     void recreate(); // a fresh row set from the source, without a sort
     void close();
 

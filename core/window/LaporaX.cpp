@@ -259,7 +259,7 @@ void LaporaX::buildControls() {
 
     grid2_ = new DataGrid(laporakData_,
                           {{u("Dátum"), u("Dátum")},
-                           {u("Idő"), u("Idő")},
+                           {.caption = u("Idő"), .field = u("Idő"), .hourMinute = true},
                            {u("Partner neve"), u("CégNeve")},
                            {u("Partner székhelye"), u("CégSzékhelye")},
                            {u("Partner címe"), u("CégCime")},
@@ -275,7 +275,7 @@ void LaporaX::buildControls() {
     grid2_->setCaption(u("Munkák adatai - oszlopnévre kattintva rendez sorba"));
     grid2_->setToolTip(u("Sorra kattintva módosíthat"));
     // The job sheets keep their date and number order; only the company and staging grids sort.
-    grid2_->horizontalHeader()->setSectionsClickable(false);
+    grid2_->setHeaderSorting(false);
     makeNavBar(laporakData_, grid2_, QStringLiteral("LaporakData"),
                u("                    Munkák adatai - Mozgás a táblában"), twipsRect(6000, 2400, 8775, 345));
 
@@ -347,9 +347,10 @@ void LaporaX::buildControls() {
     makeNavBar(athozData_, grid3_, QStringLiteral("AthozData"),
                u("          Adat áthozatal más rendszerekből"), twipsRect(135, 9480, 4425, 345));
 
-    // The edit area: labels at 4680, fields at 6240, one row every 286 twips from 3472.
+    // The edit area: labels at 4680, fields at 6240.
     label(u("A kijelölt sor adatai:"), twipsRect(4680, 3180, 3000, 195), QStringLiteral("Heading"));
-    auto rowTop = [](int i) { return 3472 + i * 286; };
+    // Ten rows share the edit area from 3472 to 6240 evenly; a field fills its row but for a small gap.
+    auto rowTop = [](int i) { return 3472 + i * (6240 - 3472) / 10; };
     const char* captions[] = {"Dátum:",
                               "Idő:",
                               "Cég-vállalkozó neve:",
@@ -361,20 +362,20 @@ void LaporaX::buildControls() {
                               "Munkalap sorszáma:",
                               "Munkaóra:"};
     for (int i = 0; i < 10; ++i)
-        label(u(captions[i]), twipsRect(4680, rowTop(i) + 45, 1500, 195));
+        label(u(captions[i]), twipsRect(4680, rowTop(i) + 38, 1500, 195));
 
     dtPicker1_ = new QDateEdit(area);
     dtPicker1_->setObjectName(QStringLiteral("DTPicker1"));
     dtPicker1_->setDisplayFormat(QStringLiteral("yyyy.MM.dd."));
     dtPicker1_->setCalendarPopup(true);
     dtPicker1_->setToolTip(u("év.hónap.nap"));
-    dtPicker1_->setGeometry(twipsRect(6240, rowTop(0), 1500, 285));
+    dtPicker1_->setGeometry(twipsRect(6240, rowTop(0), 1500, 270));
 
     maskEdBox1_ = new QLineEdit(area);
     maskEdBox1_->setObjectName(QStringLiteral("MaskEdBox1"));
     maskEdBox1_->setInputMask(QStringLiteral("99:99;_"));
     maskEdBox1_->setToolTip(u("Óra:perc:másodperc"));
-    maskEdBox1_->setGeometry(twipsRect(6240, rowTop(1), 800, 285));
+    maskEdBox1_->setGeometry(twipsRect(6240, rowTop(1), 800, 270));
     fields_.bind(maskEdBox1_, u("Idő"), BoundFields::Kind::Time);
     fields_.setFocusColour(maskEdBox1_);
 
@@ -387,19 +388,19 @@ void LaporaX::buildControls() {
         QRect rect;
     };
     const FieldDef defs[] = {
-        {1, "CégNeve", 50, "Név", BoundFields::Kind::Text, twipsRect(6240, rowTop(2), 5400, 285)},
-        {2, "CégSzékhelye", 50, "Székhely", BoundFields::Kind::Text, twipsRect(6240, rowTop(3), 5400, 285)},
-        {3, "CégCime", 50, "Cím", BoundFields::Kind::Text, twipsRect(6240, rowTop(4), 5400, 285)},
+        {1, "CégNeve", 50, "Név", BoundFields::Kind::Text, twipsRect(6240, rowTop(2), 5400, 270)},
+        {2, "CégSzékhelye", 50, "Székhely", BoundFields::Kind::Text, twipsRect(6240, rowTop(3), 5400, 270)},
+        {3, "CégCime", 50, "Cím", BoundFields::Kind::Text, twipsRect(6240, rowTop(4), 5400, 270)},
         {4, "ElvégzettMunka", 200, "Munka röviden", BoundFields::Kind::Text,
-         twipsRect(6240, rowTop(5), 8535, 285)},
+         twipsRect(6240, rowTop(5), 8535, 270)},
         {6, "MunkátVégezte", 50, "Név, beosztás", BoundFields::Kind::Text,
-         twipsRect(6240, rowTop(6), 5400, 285)},
-        {8, "NettóÁr", 5, "Nettó ár", BoundFields::Kind::Number, twipsRect(6240, rowTop(7), 1200, 285)},
-        {9, "ÁFA", 5, "ÁFA%", BoundFields::Kind::Number, twipsRect(7560, rowTop(7), 700, 285)},
-        {10, "BruttóÁr", 5, "Bruttó ár", BoundFields::Kind::Number, twipsRect(8400, rowTop(7), 1200, 285)},
+         twipsRect(6240, rowTop(6), 5400, 270)},
+        {8, "NettóÁr", 5, "Nettó ár", BoundFields::Kind::Number, twipsRect(6240, rowTop(7), 1200, 270)},
+        {9, "ÁFA", 5, "ÁFA%", BoundFields::Kind::Number, twipsRect(7560, rowTop(7), 700, 270)},
+        {10, "BruttóÁr", 5, "Bruttó ár", BoundFields::Kind::Number, twipsRect(8400, rowTop(7), 1200, 270)},
         {5, "MunkalapSzáma", 5, "Sorszám max. 5 hosszú", BoundFields::Kind::Text,
-         twipsRect(6240, rowTop(8), 780, 285)},
-        {11, "Munkaóra", 5, "Munkaóra", BoundFields::Kind::Number, twipsRect(6240, rowTop(9), 780, 285)},
+         twipsRect(6240, rowTop(8), 780, 270)},
+        {11, "Munkaóra", 5, "Munkaóra", BoundFields::Kind::Number, twipsRect(6240, rowTop(9), 780, 270)},
     };
     for (const FieldDef& d : defs) {
         auto* e = new QLineEdit(area);
@@ -427,8 +428,9 @@ void LaporaX::buildControls() {
     text7_->setToolTip(u("Munka"));
     text7_->setGeometry(twipsRect(4710, 6960, 10065, 2175));
     connect(text7_, &QPlainTextEdit::textChanged, this, [this] {
-        // Typing in the description: Enter makes a new line there instead of saving.
-        if (!fields_.loading() && text7Focused_)
+        // A changed description (typed or copied from a staging line): Enter makes a new line there instead
+        // of saving, until the description loses the focus.
+        if (!fields_.loading())
             command1_->setDefault(false);
     });
 
@@ -1052,19 +1054,15 @@ void LaporaX::fieldFocusOut(QWidget* w) {
 }
 
 void LaporaX::onFieldFocusIn(QWidget* w) {
-    if (w == text7_) {
-        text7Focused_ = true;
+    if (w == text7_)
         command1_->setDefault(false);
-    }
 }
 
 void LaporaX::onFieldFocusOut(QWidget* w) {
     if (w == text_[8] || w == text_[9])
         recalcGross();
-    if (w == text7_) {
-        text7Focused_ = false;
+    if (w == text7_)
         command1_->setDefault(true);
-    }
 }
 
 bool LaporaX::amountKeyAllowed(const QKeyEvent& e) {

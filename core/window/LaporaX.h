@@ -142,7 +142,6 @@ private:
     bool firstActivation_ = false;
     bool inActivation_ = false;
     bool ending_ = false;
-    bool text7Focused_ = false;
     bool firstShow_ = true;
     int activations_ = 0;
 };

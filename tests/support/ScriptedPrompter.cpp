@@ -54,6 +54,11 @@ ScriptedPrompter& ScriptedPrompter::expectInput(const QString& title, const QStr
 
 Answer ScriptedPrompter::message(const QString& title, const QString& text, Icon icon, Buttons buttons) {
     asked << title + QStringLiteral(" | ") + text;
+    const QString kind = icon == Icon::Question      ? QStringLiteral("question")
+                         : icon == Icon::Exclamation ? QStringLiteral("exclamation")
+                         : icon == Icon::Error       ? QStringLiteral("error")
+                                                     : QStringLiteral("message");
+    events << kind + QLatin1Char(' ') + title;
     const std::string actual = describeMessage(title, text, icon, buttons);
     if (script_.empty()) {
         ADD_FAILURE() << "unexpected " << actual << " (no more dialogs expected)";
@@ -73,8 +78,32 @@ Answer ScriptedPrompter::message(const QString& title, const QString& text, Icon
     return step.answer;
 }
 
+QStringList ScriptedPrompter::dialogOrderFaults() const {
+    QStringList faults;
+    bool beeped = false;
+    bool arrow = true; // the pointer before anything set it
+    for (const QString& e : events) {
+        if (e == QLatin1String("beep")) {
+            beeped = true;
+        } else if (e == QLatin1String("arrow") || e == QLatin1String("hourglass")) {
+            arrow = e == QLatin1String("arrow");
+        } else {
+            const bool box = !e.startsWith(QLatin1String("input "));
+            const bool warns =
+                e.startsWith(QLatin1String("question ")) || e.startsWith(QLatin1String("exclamation "));
+            if (warns && !beeped)
+                faults << QStringLiteral("no beep before ") + e;
+            if (box && !arrow)
+                faults << QStringLiteral("hourglass during ") + e;
+            beeped = false;
+        }
+    }
+    return faults;
+}
+
 std::optional<QString> ScriptedPrompter::input(const QString& title, const QString& prompt, const QString&) {
     asked << title + QStringLiteral(" | ") + prompt;
+    events << QStringLiteral("input ") + title;
     const std::string actual = describeInput(title, prompt);
     if (script_.empty()) {
         ADD_FAILURE() << "unexpected " << actual << " (no more dialogs expected)";

@@ -28,13 +28,25 @@ public:
     Answer message(const QString& title, const QString& text, Icon icon, Buttons buttons) override;
     std::optional<QString> input(const QString& title, const QString& prompt,
                                  const QString& defaultText) override;
-    void beep() override { ++beeps; }
-    void pointer(Pointer p) override { pointers.push_back(p); }
+    void beep() override {
+        ++beeps;
+        events << QStringLiteral("beep");
+    }
+    void pointer(Pointer p) override {
+        pointers.push_back(p);
+        events << (p == Pointer::Arrow ? QStringLiteral("arrow") : QStringLiteral("hourglass"));
+    }
 
     bool done() const { return script_.empty(); } // every expected dialog came
     QStringList asked;                            // "title | text" of every dialog, in order
     int beeps = 0;
     std::vector<Pointer> pointers;
+    // Beeps, pointers and dialogs interleaved, in order: "beep", "arrow", "hourglass", "question <title>",
+    // "exclamation <title>", "error <title>", "message <title>", "input <title>".
+    QStringList events;
+    // Where the house rules were broken: a question or a warning without a beep since the previous dialog, a
+    // message box while the hourglass is up. Empty when every dialog came as it should.
+    QStringList dialogOrderFaults() const;
 
 private:
     struct Step {
