@@ -63,7 +63,7 @@ void CimzettForm::newCompany() {
     } catch (const StoreError& e) {
         if (cimzett_.isOpen() && cimzett_.editMode() != View::EditMode::None)
             cimzett_.cancelUpdate();
-        storeFailed(e);
+        storeFailed(e, Refused::NewRow);
         grid1_->syncToView();
         p.pointer(Pointer::Arrow);
         return;
@@ -126,7 +126,7 @@ void CimzettForm::deleteCompany() {
         cimzett_.remove();
     } catch (const StoreError& e) {
         // A locked or unwritable row stays, and so does what is typed in it.
-        storeFailed(e);
+        storeFailed(e, Refused::Delete);
         return;
     }
     try {
