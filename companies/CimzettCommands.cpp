@@ -53,6 +53,11 @@ void CimzettForm::newCompany() {
         p.pointer(Pointer::Arrow);
         return;
     }
+    // What is typed in the row being left goes in first; a refusal says the new row failed.
+    if (!fields_.writePendingEdits(Refused::NewRow)) {
+        p.pointer(Pointer::Arrow);
+        return;
+    }
     try {
         serial_ = nextSerial();
         cimzett_.addNew();

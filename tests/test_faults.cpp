@@ -1,6 +1,7 @@
 // The main window under faults from outside: a full disk, a data file held by another writer, a row deleted
 // by another program, damaged, foreign and old files, odd input. For each: the program's message, every row
 // stored before still there, what the user typed still on screen.
+#include "CimzettForm.h"
 #include "Clock.h"
 #include "DataGrid.h"
 #include "Database.h"
@@ -249,6 +250,105 @@ TEST_P(FaultTable, MessageRowsKeptTypedTextStays) {
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultTable, ::testing::ValuesIn(kFaultCases),
                          [](const ::testing::TestParamInfo<FaultCase>& i) {
+                             return std::string(i.param.name);
+                         });
+
+// ---- the same table on the company register
+// ----------------------------------------------------------------
+
+enum class RegisterAction { Commit, NewCompany, Delete, Exit };
+
+struct RegisterCase {
+    const char* name;
+    Fault fault;
+    RegisterAction action;
+    const QString* message;
+};
+
+void PrintTo(const RegisterCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const RegisterCase kRegisterCases[] = {
+    {"CommitDiskFull", Fault::DiskFull, RegisterAction::Commit, &msg::kIrasHiba},
+    {"CommitLocked", Fault::OtherWriter, RegisterAction::Commit, &msg::kIrasHiba},
+    {"NewCompanyDiskFull", Fault::DiskFull, RegisterAction::NewCompany, &msg::kUjSorHiba},
+    {"NewCompanyLocked", Fault::OtherWriter, RegisterAction::NewCompany, &msg::kUjSorHiba},
+    {"DeleteDiskFull", Fault::DiskFull, RegisterAction::Delete, &msg::kTorlesHiba},
+    {"DeleteLocked", Fault::OtherWriter, RegisterAction::Delete, &msg::kTorlesHiba},
+    {"ExitDiskFull", Fault::DiskFull, RegisterAction::Exit, &msg::kIrasHiba},
+    {"ExitLocked", Fault::OtherWriter, RegisterAction::Exit, &msg::kIrasHiba},
+};
+
+class RegisterFaultTable : public FaultTest, public ::testing::WithParamInterface<RegisterCase> {};
+
+TEST_P(RegisterFaultTable, MessageRowsKeptTypedTextStays) {
+    const RegisterCase& c = GetParam();
+    for (const char* name : {"Alfa", "Béta"})
+        addRow(QStringLiteral("lapora.mdb"), u("Címzett"),
+               {{u("CimNev"), Value::text(u(name))}, {u("recordID"), Value::number(name[0] == 'A' ? 1 : 2)}});
+    addRow(QStringLiteral("Regiszt.lpb"), u("Regisztrálás"), {{u("Akció"), Value::text(u("Régi"))}});
+    auto reg = std::make_unique<CimzettForm>(session);
+    reg->activate();
+    for (View* v : {&reg->companies(), &reg->logView()})
+        lapora::test::shortBusyWait(v->database()->handle());
+    reg->companies().moveLast();
+    QLineEdit* name = reg->findChild<QLineEdit*>(QStringLiteral("Text2"));
+    ASSERT_NE(name, nullptr);
+    const QString typed = u("Béta és Társa Kft.");
+    name->setText(typed);
+    std::map<QString, FileState> before;
+    for (const char* f : {"lapora.mdb", "Regiszt.lpb"})
+        before[QString::fromLatin1(f)] = fileState(wf.file(QString::fromLatin1(f)));
+
+    if (c.action == RegisterAction::Delete)
+        prompter.expectMessage(u("FIGYELEM! Címzett vagy vevő visszavonhatatlan törlése!"),
+                               u("Biztosan TÖRLI a kijelölt adatot?"), Icon::Question, Buttons::YesNo,
+                               Answer::Yes);
+    expectRefused(*c.message);
+    {
+        std::optional<DiskFull> full;
+        std::optional<OtherWriter> other;
+        if (c.fault == Fault::DiskFull)
+            full.emplace();
+        else
+            other.emplace(wf.file(QStringLiteral("lapora.mdb")), OtherWriter::Lock::Immediate);
+        switch (c.action) {
+        case RegisterAction::Commit:
+            reg->commit();
+            break;
+        case RegisterAction::NewCompany:
+            reg->newCompany();
+            break;
+        case RegisterAction::Delete:
+            reg->deleteCompany();
+            break;
+        case RegisterAction::Exit:
+            reg->saveAndExit();
+            break;
+        }
+    }
+    EXPECT_TRUE(prompter.done());
+    EXPECT_EQ(prompter.asked.size(), c.action == RegisterAction::Delete ? 2 : 1); // the message comes once
+    for (const auto& [file, was] : before) {
+        SCOPED_TRACE(file.toStdString());
+        const FileState now = fileState(wf.file(file));
+        EXPECT_TRUE(now.sound);
+        EXPECT_EQ(now.rows, was.rows);
+    }
+    EXPECT_TRUE(reg->companies().isOpen());
+    EXPECT_TRUE(reg->quitFlag());
+    EXPECT_EQ(reg->companies().position(), 1);
+    EXPECT_EQ(name->text(), typed);
+    // With the fault gone the same text goes in.
+    reg->commit();
+    View stored(Database::open(QStringLiteral("lapora.mdb")), u("Címzett"));
+    stored.moveLast();
+    EXPECT_EQ(stored.field(u("CimNev")).asText(), typed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, RegisterFaultTable, ::testing::ValuesIn(kRegisterCases),
+                         [](const ::testing::TestParamInfo<RegisterCase>& i) {
                              return std::string(i.param.name);
                          });
 
