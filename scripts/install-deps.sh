@@ -12,6 +12,7 @@ packages=(
     poppler-utils xvfb
     cups printer-driver-cups-pdf
     locales
+    util-linux mount
 )
 
 missing=()
