@@ -72,7 +72,7 @@ public:
     void bind(QLabel* l, const QString& field);         // shown only
 
     // Behaviours of a control, bound or not.
-    void setLimit(QLineEdit* e, int chars); // typing only: texts the program sets are not cut
+    void setLimit(QLineEdit* e, int chars); // typing stops and a paste is cut there; program texts are not
     void setFocusColour(QWidget* w);        // light cyan with the focus, the system's colour without
     void setSelectAllOnFocus(QLineEdit* e);
     void setSelectAllOnClick(QLineEdit* e);

@@ -52,7 +52,8 @@ namespace lapora::msg {
 
 // Start-up: a data file that another program holds locked, or one of the old kind that only LPMRep reads.
 inline const QString kAdatbazisFoglalt = QString::fromUtf8(
-    "Az adatbázisokat most egy másik program használja, kérem zárja be, és indítsa újra a Lapora-t!");
+    "Az adatbázisokat most egy másik program használja, kérem zárja be azt, és csak azután indítsa újra a "
+    "Laporát!");
 // %1: the file's name.
 inline const QString kRegiAdatfajl = QString::fromUtf8(
     "A %1 régi formátumú adatfájl: az LPMRep karbantartó program alakítja át, a program most kilép!");
