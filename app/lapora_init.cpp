@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QStorageInfo>
 
 #include <cstdio>
 
@@ -17,7 +18,12 @@ int main(int argc, char** argv) {
         if (made.isEmpty())
             std::printf("Az adatfájlok már megvannak: %s\n", qPrintable(QDir::toNativeSeparators(folder)));
     } catch (const lapora::StoreError& e) {
-        std::fprintf(stderr, "HIBA: az adatfájlok nem készíthetők el (%s)\n", e.what());
+        // The reason first in the user's words where it is a full disk, then the system's own.
+        const QStorageInfo disk(folder);
+        const bool full = QString::fromUtf8(e.what()).contains(QLatin1String("full")) ||
+                          (disk.isValid() && disk.bytesAvailable() < 64 * 1024);
+        std::fprintf(stderr, "HIBA: az adatfájlok nem készíthetők el%s (%s)\n",
+                     full ? ", megtelt a lemez" : "", e.what());
         return 1;
     }
     return 0;

@@ -53,6 +53,11 @@ void CimzettForm::newCompany() {
         p.pointer(Pointer::Arrow);
         return;
     }
+    // What is typed in the row being left goes in first; a refusal says the new row failed.
+    if (!fields_.writePendingEdits(Refused::NewRow)) {
+        p.pointer(Pointer::Arrow);
+        return;
+    }
     try {
         serial_ = nextSerial();
         cimzett_.addNew();
@@ -63,7 +68,7 @@ void CimzettForm::newCompany() {
     } catch (const StoreError& e) {
         if (cimzett_.isOpen() && cimzett_.editMode() != View::EditMode::None)
             cimzett_.cancelUpdate();
-        storeFailed(e);
+        storeFailed(e, Refused::NewRow);
         grid1_->syncToView();
         p.pointer(Pointer::Arrow);
         return;
@@ -126,7 +131,7 @@ void CimzettForm::deleteCompany() {
         cimzett_.remove();
     } catch (const StoreError& e) {
         // A locked or unwritable row stays, and so does what is typed in it.
-        storeFailed(e);
+        storeFailed(e, Refused::Delete);
         return;
     }
     try {

@@ -358,10 +358,10 @@ void CimzettForm::log(const QString& action) {
     writeLogEntry(regisztData_, action, kWindowName);
 }
 
-void CimzettForm::storeFailed(const StoreError& e) {
+void CimzettForm::storeFailed(const StoreError& e, Refused what) {
     if (dynamic_cast<const ReportedStoreError*>(&e))
         return;
-    showWriteRefused(session_.prompter);
+    showWriteRefused(session_.prompter, what);
 }
 
 bool CimzettForm::eventFilter(QObject* o, QEvent* e) {

@@ -62,7 +62,8 @@ private:
     bool leave();     // the exit steps; false when the window stays open
     void exitCheck();
     void log(const QString& action);
-    void storeFailed(const StoreError& e); // the program's message, unless the fields' write has shown it
+    // The program's message naming what failed, unless the fields' write has shown it.
+    void storeFailed(const StoreError& e, Refused what = Refused::Save);
     bool hasRows(const View& v) const;
     void showCountryList(bool on);
 

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -69,15 +70,28 @@ bool QtPrinter::prepare(QPrinter& printer, QString& pdf) const {
     return printer.isValid();
 }
 
+// A PDF is whole when it ends with its end-of-file marker; a full disk cuts it short without the PDF
+// writer noticing.
+static bool pdfComplete(const QString& pdf) {
+    QFile f(pdf);
+    if (!f.open(QIODevice::ReadOnly) || f.size() < 8)
+        return false;
+    f.seek(std::max<qint64>(0, f.size() - 64));
+    return f.readAll().contains("%%EOF");
+}
+
 bool QtPrinter::finish(QPrinter& printer, QPainter& painter, const QString& pdf) {
     const bool ended = painter.end();
-    if (!ended || printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
+    const bool ok = ended && printer.printerState() != QPrinter::Error &&
+                    printer.printerState() != QPrinter::Aborted && (pdf.isEmpty() || pdfComplete(pdf));
+    if (!ok) {
+        // A partial file is no page: it goes, and the caller says the printer is not ready.
+        if (!pdf.isEmpty())
+            QFile::remove(pdf);
         return false;
-    if (!pdf.isEmpty()) {
-        if (!QFileInfo::exists(pdf))
-            return false;
-        lastPdf_ = pdf;
     }
+    if (!pdf.isEmpty())
+        lastPdf_ = pdf;
     return true;
 }
 
@@ -87,8 +101,11 @@ bool QtPrinter::printPage(const Page& page) {
     if (!prepare(printer, pdf))
         return false;
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&printer)) {
+        if (!pdf.isEmpty())
+            QFile::remove(pdf);
         return false;
+    }
     // The painter's origin is the top-left of the printable area.
     paintPage(painter, page, printer.logicalDpiX(), printer.logicalDpiY());
     return finish(printer, painter, pdf);
@@ -110,8 +127,11 @@ bool QtPrinter::endDocument() {
     if (!prepare(printer, pdf))
         return false;
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&printer)) {
+        if (!pdf.isEmpty())
+            QFile::remove(pdf);
         return false;
+    }
     const QFont font = documentFont();
     painter.setFont(font);
     const QFontMetricsF fm(font, &printer);
@@ -138,8 +158,12 @@ bool QtPrinter::endDocument() {
         const int lines = std::max(1, layout.lineCount());
         for (int i = 0; i < lines; ++i) {
             if (y + fm.height() > height && y > 0) {
-                if (!printer.newPage())
+                if (!printer.newPage()) {
+                    painter.end();
+                    if (!pdf.isEmpty())
+                        QFile::remove(pdf);
                     return false;
+                }
                 y = 0;
             }
             if (i < layout.lineCount()) {

@@ -13,6 +13,7 @@ packages=(
     cups printer-driver-cups-pdf
     locales
     dpkg-dev file lintian desktop-file-utils
+    util-linux mount
 )
 
 missing=()

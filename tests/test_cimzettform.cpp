@@ -707,7 +707,7 @@ TEST_F(CimzettFormTest, RefusedWritesAreReportedAndLoseNothing) {
     w->commit();
     EXPECT_EQ(text(2)->text(), u("Béta Kft."));
     // A grid click may not leave the row either.
-    expectRefused();
+    prompter.expectMessage(msg::kFigyelem, msg::kLepesHiba, Icon::Error, Buttons::Ok, Answer::Ok);
     grid("DBGrid1")->selectRow(0);
     EXPECT_EQ(w->companies().position(), 1);
     // Leaving keeps the window open with the text.
@@ -723,7 +723,7 @@ TEST_F(CimzettFormTest, RefusedWritesAreReportedAndLoseNothing) {
 
     // A failing append adds nothing and logs nothing.
     block("INSERT");
-    expectRefused();
+    prompter.expectMessage(msg::kFigyelem, msg::kUjSorHiba, Icon::Error, Buttons::Ok, Answer::Ok);
     w->newCompany();
     EXPECT_EQ(storedNames().size(), 2);
     EXPECT_EQ(w->companies().recordCount(), 2);
@@ -732,7 +732,7 @@ TEST_F(CimzettFormTest, RefusedWritesAreReportedAndLoseNothing) {
     // A locked row at "Törlés" stays.
     block("DELETE");
     expectDeleteQuestion(Answer::Yes);
-    expectRefused();
+    prompter.expectMessage(msg::kFigyelem, msg::kTorlesHiba, Icon::Error, Buttons::Ok, Answer::Ok);
     w->deleteCompany();
     EXPECT_EQ(storedNames().size(), 2);
     EXPECT_EQ(text(2)->text(), u("Béta Kft."));

@@ -546,8 +546,9 @@ TEST_F(LaporaXTest, TimeFieldKeepsSecondsUntilChanged) {
     const Case cases[] = {
         {"09:15", false, QTime(9, 15, 30)}, // unchanged
         {"10:45", false, QTime(10, 45, 0)},
-        {"10:4", true, QTime()}, // incomplete
-        {"25:00", true, QTime()},
+        {"10:4", false, QTime(9, 15, 30)}, // incomplete: the stored time stays
+        {"25:00", false, QTime(9, 15, 30)},
+        {"", true, QTime()}, // emptied on purpose
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -880,7 +881,10 @@ TEST_F(LaporaXTest, ARefusedWriteIsReportedAndTheTypedDataStay) {
     EXPECT_TRUE(logActions().isEmpty()); // not reported as saved
     EXPECT_EQ(storedJobField(1, "CégNeve").asText(), QStringLiteral("B"));
 
-    refused(); // a grid click may not leave the row either
+    const auto moveRefused = [this] {
+        prompter.expectMessage(msg::kFigyelem, msg::kLepesHiba, Icon::Error, Buttons::Ok, Answer::Ok);
+    };
+    moveRefused(); // a grid click may not leave the row either
     grid("DBGrid2")->selectRow(0);
     EXPECT_EQ(w->jobs().position(), 1);
     EXPECT_EQ(text(1)->text(), QStringLiteral("B2"));
@@ -888,11 +892,12 @@ TEST_F(LaporaXTest, ARefusedWriteIsReportedAndTheTypedDataStay) {
     // nor a search
     prompter.expectInput(u("Keresés (cég)névre"), u("Kérem a cég vagy vállalkozó nevét:"),
                          QStringLiteral("A"));
-    refused();
+    moveRefused();
     w->search(QStringLiteral("Label11"));
     EXPECT_EQ(text(1)->text(), QStringLiteral("B2"));
 
-    refused(); // nor a new job sheet
+    // nor a new job sheet
+    prompter.expectMessage(msg::kFigyelem, msg::kUjSorHiba, Icon::Error, Buttons::Ok, Answer::Ok);
     w->newJobSheet();
     EXPECT_EQ(jobColumn("CégNeve").size(), 2);
 
@@ -910,7 +915,7 @@ TEST_F(LaporaXTest, ARefusedDeleteIsReportedAndKeepsTheRow) {
                                        "BEGIN SELECT RAISE(ABORT, 'locked'); END"));
     prompter.expectMessage(msg::kFigyelemTorles, u("Biztosan véglegesen törli az adatsort (Delete)?"),
                            Icon::Question, Buttons::YesNo, Answer::Yes);
-    prompter.expectMessage(msg::kFigyelem, msg::kIrasHiba, Icon::Error, Buttons::Ok, Answer::Ok);
+    prompter.expectMessage(msg::kFigyelem, msg::kTorlesHiba, Icon::Error, Buttons::Ok, Answer::Ok);
     w->deleteJobSheet();
     EXPECT_EQ(jobColumn("CégNeve"), QStringList{"A"});
     EXPECT_EQ(text(1)->text(), QStringLiteral("A"));

@@ -57,7 +57,10 @@ INSTANTIATE_TEST_SUITE_P(Regional, ParseNumber,
                                            ParseCase{",5", true, 0.5}, ParseCase{"5,", true, 5},
                                            ParseCase{"1,2,3", false, 0}, ParseCase{"", false, 0},
                                            ParseCase{"-", false, 0}, ParseCase{"abc", false, 0},
-                                           ParseCase{"12.5", false, 0}, ParseCase{"1 000", false, 0}));
+                                           ParseCase{"12.5", false, 0}, ParseCase{"1 000", false, 0},
+                                           // no exponent in the Hungarian form
+                                           ParseCase{"1e3", false, 0}, ParseCase{"1e308", false, 0},
+                                           ParseCase{"9E99", false, 0}));
 
 TEST(Regional, DatesAndTimesBothWays) {
     EXPECT_EQ(regional::formatDate(QDate(2013, 5, 7)), QStringLiteral("2013.05.07."));
@@ -109,7 +112,8 @@ TEST(NullSafe, NullDateAndNullText) {
     EXPECT_EQ(NullText(Value::date(QDate(2013, 5, 7))), QStringLiteral("2013.05.07."));
     EXPECT_EQ(NullText(Value::time(QTime(8, 5))), QStringLiteral("08:05:00"));
     EXPECT_EQ(TimeText(Value::time(QTime(8, 5))), QStringLiteral("08:05:00"));
-    EXPECT_EQ(TimeText(Value::dateTime(QDateTime(QDate(2013, 5, 7), QTime(13, 40)))), QStringLiteral("13:40:00"));
+    EXPECT_EQ(TimeText(Value::dateTime(QDateTime(QDate(2013, 5, 7), QTime(13, 40)))),
+              QStringLiteral("13:40:00"));
     EXPECT_EQ(TimeText(Value()), QString());
     EXPECT_EQ(TimeText(Value::date(QDate(2013, 5, 7))), QString()); // a date holds no time of day
 }

@@ -155,6 +155,20 @@ TEST_F(ViewTest, EditUpdateAndPendingEdits) {
     EXPECT_EQ(v.field(QString::fromUtf8("CégNeve")).asText(), QStringLiteral("Megmaradt"));
 }
 
+TEST_F(ViewTest, UpdatingARowAnotherWriterDeletedFails) {
+    View v(db, kJobs);
+    v.moveLast();
+    Database::open(QStringLiteral("lapora.mdb"))
+        ->executeRaw(QStringLiteral("DELETE FROM Laporak WHERE MunkalapSzáma = '00004'"));
+    v.edit();
+    v.setField(QString::fromUtf8("CégNeve"), Value::text(QStringLiteral("X")));
+    EXPECT_THROW(v.update(), StoreError); // no row changed: not a success
+    v.cancelUpdate();
+    View check(db, kJobs);
+    EXPECT_EQ(column(check, "CégNeve").size(), 3);
+    EXPECT_FALSE(column(check, "CégNeve").contains(QStringLiteral("X")));
+}
+
 TEST_F(ViewTest, BookmarkRoundTrip) {
     View v(db, kJobs);
     v.moveTo(2);

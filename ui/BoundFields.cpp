@@ -21,14 +21,31 @@ namespace lapora {
 
 namespace {
 
-// Limits what the keyboard can put into a field; texts set by the program are not cut.
+// Limits what the user can put into a field: a paste is cut at the limit, as typing stops there. Texts set by
+// the program are not cut (the field is then not "modified").
 class MaxChars : public QValidator {
 public:
-    MaxChars(int n, QObject* parent) : QValidator(parent), n_(n) {}
-    State validate(QString& s, int&) const override { return s.size() > n_ ? Invalid : Acceptable; }
+    MaxChars(int n, QLineEdit* edit) : QValidator(edit), n_(n), edit_(edit), last_(edit->text().size()) {
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString& t) { last_ = t.size(); });
+    }
+    State validate(QString& s, int& pos) const override {
+        if (s.size() <= n_)
+            return Acceptable;
+        if (!edit_->isModified() || s.size() <= last_)
+            return Invalid;
+        // The user's insertion ends at the cursor: drop its tail beyond the room the field has.
+        const int excess = s.size() - std::max(n_, last_);
+        if (pos < excess)
+            return Invalid;
+        s.remove(pos - excess, excess);
+        pos -= excess;
+        return s.size() <= n_ ? Acceptable : Intermediate;
+    }
 
 private:
     int n_;
+    QLineEdit* edit_;
+    int last_;
 };
 
 QTime timeOf(const Value& v) {
@@ -91,10 +108,24 @@ bool digitsOnly(const QKeyEvent& e) {
 
 } // namespace keyrules
 
-void showWriteRefused(Prompter& p) {
+void showWriteRefused(Prompter& p, Refused what) {
+    const QString* text = &msg::kIrasHiba;
+    switch (what) {
+    case Refused::Save:
+        break;
+    case Refused::Delete:
+        text = &msg::kTorlesHiba;
+        break;
+    case Refused::NewRow:
+        text = &msg::kUjSorHiba;
+        break;
+    case Refused::Move:
+        text = &msg::kLepesHiba;
+        break;
+    }
     p.pointer(Pointer::Arrow);
     p.beep();
-    p.message(msg::kFigyelem, msg::kIrasHiba, Icon::Error, Buttons::Ok);
+    p.message(msg::kFigyelem, *text, Icon::Error, Buttons::Ok);
 }
 
 BoundFields::BoundFields(View& view, Prompter& prompter, QObject* parent)
@@ -104,7 +135,7 @@ BoundFields::BoundFields(View& view, Prompter& prompter, QObject* parent)
         try {
             write();
         } catch (const StoreError&) {
-            showWriteRefused(prompter_);
+            showWriteRefused(prompter_, Refused::Move);
             throw ReportedStoreError();
         }
     });
@@ -324,41 +355,71 @@ bool BoundFields::hasPendingEdits() const {
     return false;
 }
 
+bool BoundFields::badTime(const Binding& b) const {
+    if (b.control != Control::Line || b.kind != Kind::Time)
+        return false;
+    auto* e = static_cast<QLineEdit*>(b.widget);
+    QString digits = e->text();
+    digits.remove(QLatin1Char(':')).remove(QLatin1Char(' '));
+    if (digits.isEmpty())
+        return false; // emptied on purpose: no time
+    return value(b).isNull();
+}
+
 void BoundFields::write(const Changes& also) {
     if (!view_.isOpen() || !view_.hasCurrent() || (also.empty() && !hasPendingEdits()))
         return;
     Changes changes;
+    std::vector<const Binding*> restore;
     for (const Binding& b : bindings_) {
         if (b.control == Control::Label)
             continue;
         const auto it = shown_.find(b.widget);
         if (it != shown_.end() && it->second == state(b))
             continue;
+        // A time that is no time (99:99, 25:61, 12:3_) never replaces the stored one.
+        if (badTime(b)) {
+            restore.push_back(&b);
+            continue;
+        }
         changes.emplace_back(b.field, value(b));
     }
     changes.insert(changes.end(), also.begin(), also.end());
-    if (changes.empty())
-        return;
-    try {
-        view_.edit();
-        for (const auto& [field, value] : changes)
-            view_.setField(field, value);
-        view_.update();
-    } catch (const StoreError&) {
-        if (view_.isOpen())
-            view_.cancelUpdate();
-        throw;
+    if (!changes.empty()) {
+        try {
+            view_.edit();
+            for (const auto& [field, value] : changes)
+                view_.setField(field, value);
+            view_.update();
+        } catch (const StoreError&) {
+            if (view_.isOpen())
+                view_.cancelUpdate();
+            throw;
+        }
     }
+    if (restore.empty())
+        return;
+    // The stored time shows again, with a beep for the refused input.
+    prompter_.beep();
+    loading_ = true;
+    try {
+        for (const Binding* b : restore) {
+            show(*b, view_.hasCurrent() ? view_.field(b->field) : Value());
+            shown_[b->widget] = state(*b);
+        }
+    } catch (const StoreError&) {
+    }
+    loading_ = false;
 }
 
-bool BoundFields::writePendingEdits() {
+bool BoundFields::writePendingEdits(Refused what) {
     try {
         write();
         return true;
     } catch (const ReportedStoreError&) {
         return false;
     } catch (const StoreError&) {
-        showWriteRefused(prompter_);
+        showWriteRefused(prompter_, what);
         return false;
     }
 }

@@ -37,8 +37,10 @@ bool amount(const QKeyEvent& e);
 bool digitsOnly(const QKeyEvent& e);
 } // namespace keyrules
 
+// What a refused store step was doing: its message names it.
+enum class Refused { Save, Delete, NewRow, Move };
 // The program's message for a refused store step; the typed data stay on screen for another try.
-void showWriteRefused(Prompter& p);
+void showWriteRefused(Prompter& p, Refused what = Refused::Save);
 
 // A store failure that the fields' write has shown already: callers only stop.
 class ReportedStoreError : public StoreError {
@@ -70,7 +72,7 @@ public:
     void bind(QLabel* l, const QString& field);         // shown only
 
     // Behaviours of a control, bound or not.
-    void setLimit(QLineEdit* e, int chars); // typing only: texts the program sets are not cut
+    void setLimit(QLineEdit* e, int chars); // typing stops and a paste is cut there; program texts are not
     void setFocusColour(QWidget* w);        // light cyan with the focus, the system's colour without
     void setSelectAllOnFocus(QLineEdit* e);
     void setSelectAllOnClick(QLineEdit* e);
@@ -83,7 +85,8 @@ public:
     // Writes the edits, and the further field values given, into the current row in one update. StoreError
     // when the store refuses; the fields then keep their texts.
     void write(const Changes& also = {});
-    bool writePendingEdits(); // false, with the message shown, when the store refused
+    // False, with the message for what the caller was doing shown, when the store refused.
+    bool writePendingEdits(Refused what = Refused::Save);
 
     // What the fields' focus events do; the signals follow for the window's own reactions.
     void focusIn(QWidget* w);
@@ -113,6 +116,7 @@ private:
     void clear(const Binding& b);
     QString state(const Binding& b) const; // what the control shows, to compare with what was loaded
     Value value(const Binding& b) const;   // what the control shows, as the field's value
+    bool badTime(const Binding& b) const;  // a time field holding something that is no time
     void onViewChanged(View::Change c);
 
     View& view_;

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <sqlite3.h>
 
@@ -118,7 +119,8 @@ void fillCountries(const QString& laporaMdbPath) {
         }
         db->executeRaw(QStringLiteral("COMMIT"));
     } catch (...) {
-        db->executeRaw(QStringLiteral("ROLLBACK"));
+        // A full disk has rolled the transaction back already; the reason to report is the first one.
+        sqlite3_exec(db->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
 }
@@ -134,8 +136,14 @@ QStringList prepareWorkFolder(const QString& folder, const QString& templateDir)
         const QString to = QDir(folder).filePath(f.name);
         if (!QFile::exists(from))
             throw StoreError("template missing: " + from.toStdString());
-        if (!QFile::copy(from, to))
-            throw StoreError("cannot copy template: " + to.toStdString());
+        if (QFileInfo::exists(to))
+            throw StoreError("not a data file: " + to.toStdString()); // a FIFO, a folder: left alone
+        QFile source(from);
+        if (!source.copy(to)) {
+            QFile::remove(to); // nothing half-copied stays behind
+            throw StoreError("cannot copy template: " + to.toStdString() + ": " +
+                             source.errorString().toStdString());
+        }
         QFile::setPermissions(to, QFile::permissions(to) | QFile::WriteOwner | QFile::ReadOwner);
         if (f.name == kLaporaFile) {
             try {

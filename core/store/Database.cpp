@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <cmath>
 #include <cstdio>
@@ -27,6 +28,12 @@ QByteArray header(const QString& path, int n) {
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return f.read(n);
+}
+
+// A FIFO or a device is no data file: opening one for its header would wait for a writer forever.
+bool isRegularFile(const QString& path) {
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool isSqliteFile(const QString& path) {
@@ -181,7 +188,7 @@ QString Database::resolve(const QString& nameOrPath, const QString& folder) {
     QFileInfo fi(name);
     if (fi.isRelative())
         fi = QFileInfo(QDir(folder.isEmpty() ? QDir::currentPath() : folder), name);
-    if (fi.isFile())
+    if (isRegularFile(fi.absoluteFilePath()))
         return fi.absoluteFilePath();
     // The program writes the same file names in mixed case: match the last part without case.
     const QDir dir = fi.absoluteDir();
@@ -189,9 +196,20 @@ QString Database::resolve(const QString& nameOrPath, const QString& folder) {
         return {};
     const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& e : entries)
-        if (e.compare(fi.fileName(), Qt::CaseInsensitive) == 0)
+        if (e.compare(fi.fileName(), Qt::CaseInsensitive) == 0 && isRegularFile(dir.absoluteFilePath(e)))
             return dir.absoluteFilePath(e);
     return {};
+}
+
+Database::Format Database::format(const QString& nameOrPath, const QString& folder) {
+    const QString path = resolve(nameOrPath, folder);
+    if (path.isEmpty())
+        return Format::Missing;
+    if (isSqliteFile(path))
+        return Format::Sqlite;
+    if (JetFile::looksLikeJet(path))
+        return Format::Jet;
+    return Format::Other;
 }
 
 std::shared_ptr<Database> Database::open(const QString& nameOrPath, const QString& folder, Access access) {
@@ -215,6 +233,9 @@ std::shared_ptr<Database> Database::open(const QString& nameOrPath, const QStrin
             Statement st(db->db_, QStringLiteral("SELECT count(*) FROM sqlite_master"));
             st.step();
         } catch (const StoreError&) {
+            const int rc = sqlite3_errcode(db->db_);
+            if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+                throw StoreBusy("data file locked by another program");
             throw StoreError("damaged data file");
         }
         return db;

@@ -56,9 +56,12 @@ public:
     // Finds a data file by name in the folder (the name matched without regard to case), or takes a full
     // path. Empty when there is no such file.
     static QString resolve(const QString& nameOrPath, const QString& folder = QString());
+    // What a data file is by its content. Only regular files are data files (a FIFO or a device is Missing).
+    enum class Format { Missing, Sqlite, Jet, Other };
+    static Format format(const QString& nameOrPath, const QString& folder = QString());
     enum class Access { ReadWrite, ReadOnly };
-    // StoreError when the file is missing, unreadable, damaged or of another kind. Jet files are always read
-    // only.
+    // StoreError when the file is missing, unreadable, damaged or of another kind (StoreBusy when another
+    // program holds it locked). Jet files are always read only.
     static std::shared_ptr<Database> open(const QString& nameOrPath, const QString& folder = QString(),
                                           Access access = Access::ReadWrite);
     ~Database();

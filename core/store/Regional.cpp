@@ -35,7 +35,8 @@ QString formatNumber(double v) {
 }
 
 std::optional<double> parseNumber(const QString& text) {
-    static const QRegularExpression re(QStringLiteral("^[+-]?(\\d+(,\\d*)?|,\\d+)([eE][+-]?\\d+)?$"));
+    // The Hungarian form has no exponent: "1e308" is no number.
+    static const QRegularExpression re(QStringLiteral("^[+-]?(\\d+(,\\d*)?|,\\d+)$"));
     const QString s = text.trimmed();
     if (!re.match(s).hasMatch())
         return std::nullopt;

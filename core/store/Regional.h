@@ -12,7 +12,7 @@ namespace lapora::regional {
 
 // 12500 -> "12500", 12.5 -> "12,5", -3 -> "-3"; no exponent, no trailing zeros.
 QString formatNumber(double v);
-// "12,5", " 12,5 ", "-3", "1e3" are numbers; "1,2,3", "", "abc" are not. A "." is not a decimal separator.
+// "12,5", " 12,5 ", "-3" are numbers; "1e3", "1,2,3", "", "abc" are not. A "." is not a decimal separator.
 std::optional<double> parseNumber(const QString& s);
 
 QString formatDate(const QDate& d); // "2013.05.07."

@@ -11,4 +11,11 @@ public:
     explicit StoreError(const std::string& what) : std::runtime_error(what) {}
 };
 
+// A data file that another program holds locked: only start-up tells it apart, to say so instead of
+// "missing".
+class StoreBusy : public StoreError {
+public:
+    explicit StoreBusy(const std::string& what) : StoreError(what) {}
+};
+
 } // namespace lapora

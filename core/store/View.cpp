@@ -430,6 +430,9 @@ void View::update() {
         sqlite3_bind_int64(st.get(), static_cast<int>(set.size()) + 1,
                            keys_.rowids[static_cast<size_t>(pos_)]);
         st.step();
+        // The row went (another writer deleted it): nothing was stored, and saying so is the caller's due.
+        if (sqlite3_changes(h) == 0)
+            throw StoreError("the row is no longer stored");
         db_->rowChanged(table_, keys_.rowids[static_cast<size_t>(pos_)], false);
     }
     mode_ = EditMode::None;

@@ -27,6 +27,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -39,6 +40,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+
+#include <cmath>
 
 namespace lapora {
 
@@ -135,9 +138,18 @@ void LaporaX::openViews() {
             // Stays closed; the activation's check reports it.
         }
     };
-    auto file = [](const QString& name) -> std::shared_ptr<Database> {
+    auto file = [this](const QString& name) -> std::shared_ptr<Database> {
+        // A data file of the old kind is not opened at all: LPMRep converts it, this program only says so.
+        if (Database::format(name) == Database::Format::Jet) {
+            if (legacyFile_.isEmpty())
+                legacyFile_ = QFileInfo(Database::resolve(name)).fileName();
+            return nullptr;
+        }
         try {
             return Database::open(name);
+        } catch (const StoreBusy&) {
+            filesBusy_ = true;
+            return nullptr;
         } catch (const StoreError&) {
             return nullptr;
         }
@@ -465,18 +477,14 @@ bool LaporaX::hasPendingEdits() const {
     return fields_.hasPendingEdits();
 }
 
-bool LaporaX::writePendingEdits() {
-    return fields_.writePendingEdits();
+bool LaporaX::writePendingEdits(Refused what) {
+    return fields_.writePendingEdits(what);
 }
 
-void LaporaX::storeFailed(const StoreError& e) {
+void LaporaX::storeFailed(const StoreError& e, Refused what) {
     if (dynamic_cast<const ReportedStoreError*>(&e))
         return;
-    storeFailed();
-}
-
-void LaporaX::storeFailed() {
-    showWriteRefused(session_.prompter);
+    showWriteRefused(session_.prompter, what);
 }
 
 void LaporaX::showSettingsLabel() {
@@ -519,7 +527,7 @@ void LaporaX::navigate(View& v, DataGrid* grid, int step) {
                 v.moveNext();
         }
     } catch (const StoreError& e) {
-        storeFailed(e);
+        storeFailed(e, Refused::Move);
     }
     grid->syncToView();
 }
@@ -546,15 +554,22 @@ void LaporaX::activate() {
     Prompter& p = session_.prompter;
     const auto done = [this] { inActivation_ = false; };
 
-    // 1. Every data file must be readable.
+    // 1. Every data file must be readable, every view open: a file whose tables cannot all be read is not
+    // written into (LPMRep rebuilds it).
     try {
-        laporakData_.recordCount();
-        parameterData_.recordCount();
-        regisztData_.recordCount();
+        if (!legacyFile_.isEmpty() || filesBusy_)
+            throw StoreError("not usable");
+        for (View* v : {&laporakData_, &cimzett_, &athozData_, &parameterData_, &regisztData_})
+            v->recordCount();
     } catch (const StoreError&) {
         p.pointer(Pointer::Arrow);
-        p.message(u("FIGYELEM! NINCS ADATBÁZIS!"), u("SÚLYOS HIBA! Nem találhatók az adatbázisok!"),
-                  Icon::Error, Buttons::Ok);
+        if (!legacyFile_.isEmpty())
+            p.message(msg::kFigyelem, msg::kRegiAdatfajl.arg(legacyFile_), Icon::Error, Buttons::Ok);
+        else if (filesBusy_)
+            p.message(msg::kFigyelem, msg::kAdatbazisFoglalt, Icon::Error, Buttons::Ok);
+        else
+            p.message(u("FIGYELEM! NINCS ADATBÁZIS!"), u("SÚLYOS HIBA! Nem találhatók az adatbázisok!"),
+                      Icon::Error, Buttons::Ok);
         endProgram();
         done();
         return;
@@ -575,7 +590,7 @@ void LaporaX::activate() {
             } catch (const StoreError& e) {
                 if (laporakData_.isOpen())
                     laporakData_.cancelUpdate();
-                storeFailed(e);
+                storeFailed(e, Refused::NewRow);
             }
         }
         if (!jobsHaveRow()) {
@@ -586,7 +601,7 @@ void LaporaX::activate() {
         try {
             laporakData_.moveLast();
         } catch (const StoreError& e) {
-            storeFailed(e);
+            storeFailed(e, Refused::Move);
         }
         firstActivation_ = false;
         grid2_->syncToView();
@@ -608,8 +623,13 @@ void LaporaX::exitRoutine() {
     Prompter& p = session_.prompter;
     p.pointer(Pointer::Hourglass);
     quit_ = false;
-    // Edits on screen go in before anything is checked or closed; a refusal is shown, the exit goes on.
-    writePendingEdits();
+    // Edits on screen go in before anything is checked or closed. A refusal is shown once and the program
+    // stays, the texts on screen, so the user can try again or copy them.
+    if (!writePendingEdits()) {
+        quit_ = true;
+        p.pointer(Pointer::Arrow);
+        return;
+    }
     if (jobsHaveRow()) {
         p.pointer(Pointer::Arrow);
         p.beep();
@@ -625,7 +645,7 @@ void LaporaX::exitRoutine() {
                     laporakData_.moveNext();
                 }
             } catch (const StoreError& e) {
-                storeFailed(e);
+                storeFailed(e, Refused::Delete);
             }
         }
     }
@@ -642,24 +662,33 @@ void LaporaX::exitRoutine() {
 void LaporaX::closeEvent(QCloseEvent* e) {
     if (quit_)
         exitRoutine();
+    // A refused write at exit keeps the program, and this window, open.
+    if (quit_ && !ending_) {
+        e->ignore();
+        return;
+    }
     e->accept();
 }
 
 // ---- job-sheet commands ----------------------------------------------------------------------------------
 
-void LaporaX::recalcGross() {
+bool LaporaX::recalcGross() {
     if (!laporakData_.hasCurrent())
-        return;
+        return true;
     const double n = NullNumber(text_[8]->text()).value();
     const double r = NullNumber(text_[9]->text()).value();
-    const double gross = ((r + 100) / 100) * n;
+    const double gross = std::nearbyint(((r + 100) / 100) * n);
+    // Never clamped into range: a wrong amount must not be stored as if it were right.
+    if (!(std::fabs(gross) <= 2147483647.0))
+        return false;
     text_[10]->setText(QString::number(regional::roundHalfEven32(gross)));
+    return true;
 }
 
 void LaporaX::newJobSheet() {
     Prompter& p = session_.prompter;
     p.pointer(Pointer::Hourglass);
-    if (!writePendingEdits()) {
+    if (!writePendingEdits(Refused::NewRow)) {
         p.pointer(Pointer::Arrow);
         return;
     }
@@ -672,7 +701,7 @@ void LaporaX::newJobSheet() {
     } catch (const StoreError& e) {
         if (laporakData_.isOpen())
             laporakData_.cancelUpdate();
-        storeFailed(e);
+        storeFailed(e, Refused::NewRow);
         p.pointer(Pointer::Arrow);
         return;
     }
@@ -718,7 +747,12 @@ void LaporaX::save() {
     } catch (const StoreError&) {
     }
     if (back) {
-        recalcGross();
+        if (!recalcGross()) {
+            p.pointer(Pointer::Arrow);
+            p.beep();
+            p.message(msg::kFigyelem, msg::kTulNagyOsszeg, Icon::Exclamation, Buttons::Ok);
+            return;
+        }
         // The gross just shown belongs to the saved row.
         if (!writePendingEdits()) {
             p.pointer(Pointer::Arrow);
@@ -756,7 +790,7 @@ void LaporaX::deleteJobSheet() {
         laporakData_.remove();
         laporakData_.moveNext();
     } catch (const StoreError& e) {
-        storeFailed(e);
+        storeFailed(e, Refused::Delete);
         p.pointer(Pointer::Arrow);
         return;
     }
@@ -777,7 +811,7 @@ void LaporaX::deleteJobSheet() {
         if (laporakData_.eof())
             laporakData_.moveLast();
     } catch (const StoreError& e) {
-        storeFailed(e);
+        storeFailed(e, Refused::Move);
     }
     grid2_->syncToView();
     p.pointer(Pointer::Arrow);
@@ -819,7 +853,7 @@ void LaporaX::search(const QString& linkName) {
     try {
         found = v.findFirst(criteria);
     } catch (const StoreError& e) {
-        storeFailed(e);
+        storeFailed(e, Refused::Move);
         p.pointer(Pointer::Arrow);
         return;
     }
@@ -830,7 +864,7 @@ void LaporaX::search(const QString& linkName) {
         try {
             v.moveFirst();
         } catch (const StoreError& e) {
-            storeFailed(e);
+            storeFailed(e, Refused::Move);
         }
     }
     grid->syncToView();

@@ -52,10 +52,11 @@ public:
     void newJobSheet();
     void save();
     void deleteJobSheet();
-    void recalcGross();
+    // False when the gross does not fit the stored whole number: the gross field is left as it was.
+    bool recalcGross();
     // Writes the edit fields' changes into the current row. False (and the message shown) when the store
     // refused; the fields keep their texts so the user can try again.
-    bool writePendingEdits();
+    bool writePendingEdits(Refused what = Refused::Save);
     bool hasPendingEdits() const;
 
     // Quick actions.
@@ -109,8 +110,9 @@ private:
     void onFieldFocusOut(QWidget* w);
     void showSettingsLabel();
     void log(const QString& action);
-    void storeFailed();                    // the program's message for a refused store step
-    void storeFailed(const StoreError& e); // the same, unless the edit fields' write has shown it already
+    // The program's message for a refused store step, naming what failed, unless the edit fields' write has
+    // shown it already.
+    void storeFailed(const StoreError& e, Refused what);
     void endProgram();
     void syncGrids();
     void navigate(View& v, DataGrid* grid, int step);
@@ -144,6 +146,9 @@ private:
     bool ending_ = false;
     bool firstShow_ = true;
     int activations_ = 0;
+    // Why the data files could not be opened, when it is worth saying more than "missing".
+    bool filesBusy_ = false;
+    QString legacyFile_; // a data file of the old kind, left unopened
 };
 
 } // namespace lapora
