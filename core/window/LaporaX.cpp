@@ -19,6 +19,8 @@
 #include "Schema.h"
 #include "Session.h"
 #include "StoreError.h"
+#include "SzamlaImportFormX.h"
+#include "TaroloImportFormX.h"
 #include "Twips.h"
 
 #include <QApplication>
@@ -92,6 +94,10 @@ LaporaX::LaporaX(Session& session, QWidget* parent)
     connect(&fields_, &BoundFields::focusLeft, this, &LaporaX::onFieldFocusOut);
     setWindowFactory(QStringLiteral("LPNyom"), [this] { return std::make_unique<LPNyomtatFormX>(session_); });
     setWindowFactory(QStringLiteral("LPCeg"), [this] { return std::make_unique<CimzettForm>(session_); });
+    setWindowFactory(QStringLiteral("SzamlA"),
+                     [this] { return std::make_unique<SzamlaImportFormX>(session_); });
+    setWindowFactory(QStringLiteral("RaktarbolAthoz"),
+                     [this] { return std::make_unique<TaroloImportFormX>(session_); });
 
     resize(twipsToPixels(15000), twipsToPixels(10200, Qt::Vertical) + menuBar()->sizeHint().height());
     fields_.load();
