@@ -481,35 +481,43 @@ bool ImportForm::collectFrom(Source& s) {
 
 void ImportForm::copyLines(Source& s) {
     Prompter& p = session_.prompter;
+    if (!lapora_)
+        return;
     // One transaction per source: the lines go in together and fast; a line the store refuses is left out
-    // and said so in the grid caption, the others still go in.
+    // and said so in the grid caption, the others still go in. They are written through a view of their own
+    // and the collection view shows them once the source is done, so its grid is not rebuilt for every line.
     std::optional<WriteLock> lock;
     try {
-        if (lapora_)
-            lock.emplace(*lapora_);
+        lock.emplace(*lapora_);
     } catch (const StoreError&) {
     }
+    const auto refused = [&] {
+        p.beep();
+        grid1_->setCaption(kSaveErrorCaption);
+    };
+    View lines;
     int rows = 0;
     try {
+        lines.open(lapora_, config_.table);
         rows = s.view.recordCount();
     } catch (const StoreError&) {
+        refused();
     }
+    const int sourceFields = s.view.fieldCount();
     for (int r = 0; r < rows; ++r) {
         try {
-            data_.addNew();
+            lines.addNew();
         } catch (const StoreError&) {
-            p.beep();
-            grid1_->setCaption(kSaveErrorCaption);
+            refused();
             break;
         }
-        const int sourceFields = s.view.fieldCount();
         for (int pos = 0; pos <= s.lastPosition; ++pos) {
             bool copied = false;
-            if (pos < sourceFields && pos < data_.fieldCount()) {
+            if (pos < sourceFields && pos < lines.fieldCount()) {
                 try {
                     const Value v = s.view.valueAt(r, pos);
-                    if (imports::storable(v, data_.column(pos).type)) {
-                        data_.setField(pos, v);
+                    if (imports::storable(v, lines.column(pos).type)) {
+                        lines.setField(pos, v);
                         copied = true;
                     }
                 } catch (const StoreError&) {
@@ -519,12 +527,10 @@ void ImportForm::copyLines(Source& s) {
                 p.beep();
         }
         try {
-            data_.update();
-            data_.moveLast();
+            lines.update();
         } catch (const StoreError&) {
-            data_.cancelUpdate();
-            p.beep();
-            grid1_->setCaption(kSaveErrorCaption);
+            lines.cancelUpdate();
+            refused();
         }
     }
     if (lock) {
@@ -533,12 +539,16 @@ void ImportForm::copyLines(Source& s) {
         } catch (const StoreError&) {
             // The source's lines are gone with the transaction; earlier sources' lines stay.
             lock.reset();
-            p.beep();
-            grid1_->setCaption(kSaveErrorCaption);
-            requery(data_);
-            refreshGrid();
+            refused();
             storeRefused();
         }
+    }
+    requery(data_);
+    refreshGrid();
+    try {
+        if (hasRows(data_))
+            data_.moveLast();
+    } catch (const StoreError&) {
     }
 }
 
@@ -622,16 +632,18 @@ bool ImportForm::transferLines() {
     try {
         WriteLock lock(*lapora_);
         try {
-            while (!data_.eof()) {
+            // From the current row to the last, in the view's order, without moving the view: its grid and
+            // fields need not follow every line.
+            const int rows = data_.recordCount();
+            for (int r = std::max(0, data_.position()); r < rows; ++r) {
                 atviszData_.addNew();
                 atviszData_.setField(u("Sorszám"), Value::number(nextLine_));
-                config_.mapping(data_, atviszData_);
+                config_.mapping(data_, r, atviszData_);
                 atviszData_.setField(u("recordID"), Value::text(stamp_));
                 atviszData_.update();
                 atviszData_.moveLast();
                 nextLine_ = static_cast<int>(NullNumber(atviszData_.field(u("Sorszám"))).value()) + 1;
                 stamp_ = imports::transferStamp();
-                data_.moveNext();
             }
         } catch (const StoreError&) {
             atviszData_.cancelUpdate();

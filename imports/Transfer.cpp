@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "NullSafe.h"
 #include "Regional.h"
+#include "StoreError.h"
 #include "View.h"
 
 #include <cmath>
@@ -23,17 +24,24 @@ Value dateValue(const DateOrEmpty& d) {
     return d.isEmpty() ? Value() : Value::date(d.value());
 }
 
-Value num(const View& line, const char* field) {
-    return numberValue(NullNumber(line.field(u(field))));
-}
-
-Value text(const View& line, const char* field) {
-    return Value::text(NullText(line.field(u(field))));
-}
-
-Value date(const View& line, const char* field) {
-    return dateValue(NullDate(line.field(u(field))));
-}
+// A field of one row of the collection view, read without moving the view (its grid need not follow every
+// line of a transfer).
+struct Line {
+    const View& lines;
+    int row;
+    Value operator()(const char* field) const {
+        const int col = lines.fieldIndex(u(field));
+        if (col < 0)
+            throw StoreError("no such field: " + std::string(field));
+        return lines.valueAt(row, col);
+    }
+    Value num(const char* field) const { return numberValue(NullNumber((*this)(field))); }
+    Value text(const char* field) const { return Value::text(NullText((*this)(field))); }
+    Value date(const char* field) const { return dateValue(NullDate((*this)(field))); }
+    Value address(const char* seat, const char* street) const {
+        return Value::text(NullText((*this)(seat)) + QLatin1Char(' ') + NullText((*this)(street)));
+    }
+};
 
 } // namespace
 
@@ -91,41 +99,41 @@ std::optional<QString> serialNumber(const std::optional<QString>& typed) {
     return QString::number(*n, 'g', 15);
 }
 
-void mapInvoiceLine(const View& line, View& staging) {
-    staging.setField(u("Szamlaszam"), num(line, "SZAMLASOR"));
-    staging.setField(u("CegNev"), text(line, "VEVONEV"));
-    staging.setField(u("CegCim"), Value::text(NullText(line.field(u("VEVOSZEKH"))) + QLatin1Char(' ') +
-                                              NullText(line.field(u("vevocim")))));
-    staging.setField(u("Megnevezes"), text(line, "MEGNEVEZES"));
-    staging.setField(u("Netto"), num(line, "NETTO_ERTE"));
-    staging.setField(u("AFA"), num(line, "AFA"));
-    staging.setField(u("Brutto"), num(line, "BRUTTO"));
-    staging.setField(u("Datumtol"), date(line, "TELJ_DATUM"));
-    staging.setField(u("Datumig"), date(line, "ESEDEKES"));
-    staging.setField(u("Adatfelvetel"), date(line, "SZML_KELTE"));
-    staging.setField(u("Devizanem"), text(line, "PENZNEM"));
+void mapInvoiceLine(const View& lines, int row, View& staging) {
+    const Line line{lines, row};
+    staging.setField(u("Szamlaszam"), line.num("SZAMLASOR"));
+    staging.setField(u("CegNev"), line.text("VEVONEV"));
+    staging.setField(u("CegCim"), line.address("VEVOSZEKH", "vevocim"));
+    staging.setField(u("Megnevezes"), line.text("MEGNEVEZES"));
+    staging.setField(u("Netto"), line.num("NETTO_ERTE"));
+    staging.setField(u("AFA"), line.num("AFA"));
+    staging.setField(u("Brutto"), line.num("BRUTTO"));
+    staging.setField(u("Datumtol"), line.date("TELJ_DATUM"));
+    staging.setField(u("Datumig"), line.date("ESEDEKES"));
+    staging.setField(u("Adatfelvetel"), line.date("SZML_KELTE"));
+    staging.setField(u("Devizanem"), line.text("PENZNEM"));
     staging.setField(u("RészÖsszeg"), Value::number(0));
-    staging.setField(u("FizetésMódja"), text(line, "FIZ_MOD"));
-    staging.setField(u("Mennyiség"), num(line, "MENNYISEG"));
+    staging.setField(u("FizetésMódja"), line.text("FIZ_MOD"));
+    staging.setField(u("Mennyiség"), line.num("MENNYISEG"));
 }
 
-void mapWarehouseLine(const View& line, View& staging) {
+void mapWarehouseLine(const View& lines, int row, View& staging) {
+    const Line line{lines, row};
     const Value today = Value::date(Clock::today());
-    staging.setField(u("Szamlaszam"), num(line, "Sorszám"));
-    staging.setField(u("CegNev"), text(line, "VEVONEV"));
-    staging.setField(u("CegCim"), Value::text(NullText(line.field(u("VEVOSZEKH"))) + QLatin1Char(' ') +
-                                              NullText(line.field(u("VEVOCIM")))));
-    staging.setField(u("Megnevezes"), text(line, "MEGNEVEZES"));
-    staging.setField(u("Netto"), num(line, "NETTO"));
-    staging.setField(u("AFA"), num(line, "AFA"));
-    staging.setField(u("Brutto"), num(line, "BRUTTO"));
-    staging.setField(u("Datumtol"), date(line, "KIDATUM"));
+    staging.setField(u("Szamlaszam"), line.num("Sorszám"));
+    staging.setField(u("CegNev"), line.text("VEVONEV"));
+    staging.setField(u("CegCim"), line.address("VEVOSZEKH", "VEVOCIM"));
+    staging.setField(u("Megnevezes"), line.text("MEGNEVEZES"));
+    staging.setField(u("Netto"), line.num("NETTO"));
+    staging.setField(u("AFA"), line.num("AFA"));
+    staging.setField(u("Brutto"), line.num("BRUTTO"));
+    staging.setField(u("Datumtol"), line.date("KIDATUM"));
     staging.setField(u("Datumig"), today);
     staging.setField(u("Adatfelvetel"), today);
     staging.setField(u("Devizanem"), Value::text(QString()));
     staging.setField(u("RészÖsszeg"), Value::number(0));
     staging.setField(u("FizetésMódja"), Value::text(QString()));
-    staging.setField(u("Mennyiség"), num(line, "MENNYISEG"));
+    staging.setField(u("Mennyiség"), line.num("MENNYISEG"));
 }
 
 } // namespace lapora::imports

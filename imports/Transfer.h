@@ -26,11 +26,11 @@ bool storable(const Value& v, ColumnType type);
 // answer.
 std::optional<QString> serialNumber(const std::optional<QString>& typed);
 
-// One staging line's fields from the current row of a collection view: every field the transfer fills except
-// Sorszám and recordID. StoreError when a field is missing or the staging view refuses a value.
-using LineMapping = void (*)(const View& line, View& staging);
-void mapInvoiceLine(const View& line, View& staging);
-void mapWarehouseLine(const View& line, View& staging);
+// One staging line's fields from a row of a collection view: every field the transfer fills except Sorszám
+// and recordID. StoreError when a field is missing or the staging view refuses a value.
+using LineMapping = void (*)(const View& lines, int row, View& staging);
+void mapInvoiceLine(const View& lines, int row, View& staging);
+void mapWarehouseLine(const View& lines, int row, View& staging);
 
 } // namespace imports
 } // namespace lapora
