@@ -202,7 +202,10 @@ void ImportForm::showLast(bool focusFind) {
 }
 
 bool ImportForm::commitGridEdits() {
-    return !config_.editableGrid || grid1_->writeEdits();
+    if (!config_.editableGrid)
+        return true;
+    grid1_->commitEdit();
+    return grid1_->viewModel()->writeOrReport(); // a refusal is shown
 }
 
 void ImportForm::storeRefused() {
@@ -262,6 +265,9 @@ void ImportForm::activate() {
 }
 
 void ImportForm::exitCommand() {
+    // A cell typed in the grid goes in first; a refused write keeps the window open with the text.
+    if (grid1_ && data_.isOpen() && !commitGridEdits())
+        return;
     quit_ = false;
     exited_ = true;
     std::vector<View*> views{&atviszData_};
@@ -278,8 +284,13 @@ void ImportForm::exitCommand() {
 }
 
 void ImportForm::closeEvent(QCloseEvent* e) {
-    if (quit_)
+    if (quit_) {
         exitCommand();
+        if (quit_) {
+            e->ignore();
+            return;
+        }
+    }
     e->accept();
 }
 

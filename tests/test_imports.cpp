@@ -1026,6 +1026,27 @@ TEST_F(ImportTest, WarehouseGridEditsACellInPlace) {
     EXPECT_EQ(stagingColumn("Megnevezes"), QStringList{u("Gyújtógyertya (javítva)")});
 }
 
+TEST_F(ImportTest, ATypedCellGoesInOnExitAndARefusedOneKeepsTheWindowOpen) {
+    openWarehouse(testData(QStringLiteral("tarolo")), QString(), QString());
+    expectWarehousePrompt(TaroloW, QStringLiteral("5"));
+    war->collect();
+    ViewModel* m = war->grid()->viewModel();
+    auto blocker = Database::open(QStringLiteral("lapora.mdb"));
+    blocker->executeRaw(QStringLiteral("CREATE TRIGGER block BEFORE UPDATE ON RAKTARKIVET "
+                                       "BEGIN SELECT RAISE(ABORT, 'locked'); END"));
+    m->setData(m->index(war->collection().position(), 0), u("Gyertya"));
+    prompter.expectMessage(msg::kFigyelem, msg::kIrasHiba, Icon::Error, Buttons::Ok, Answer::Ok);
+    war->findChild<QAction*>(QStringLiteral("Kilepes"))->trigger();
+    EXPECT_FALSE(war->exited());
+    EXPECT_TRUE(war->collection().isOpen());
+
+    blocker->executeRaw(QStringLiteral("DROP TRIGGER block"));
+    war->exitCommand();
+    EXPECT_TRUE(war->exited());
+    EXPECT_EQ(column(QStringLiteral("RAKTARKIVET"), "MEGNEVEZES"),
+              (QStringList{u("Motorolaj 5W-40"), u("Gyertya")}));
+}
+
 // ---- both windows
 // ---------------------------------------------------------------------------------------------------
 
