@@ -1078,6 +1078,85 @@ TEST_F(ImportTest, LabelsHoldTheirTextsAndTheExitClosesTheViews) {
     EXPECT_EQ(war->findChild<QLabel*>(QStringLiteral("Label1"))->text(), u(" - sorszámra gyorskereső "));
 }
 
+// Forwards to the scripted prompter and notes the colour of a button whenever a dialog is up.
+class ColourWatch : public Prompter {
+public:
+    explicit ColourWatch(ScriptedPrompter& inner) : inner_(inner) {}
+    Answer message(const QString& title, const QString& text, Icon icon, Buttons buttons) override {
+        note();
+        return inner_.message(title, text, icon, buttons);
+    }
+    std::optional<QString> input(const QString& title, const QString& prompt, const QString& d) override {
+        note();
+        return inner_.input(title, prompt, d);
+    }
+    void beep() override { inner_.beep(); }
+    void pointer(Pointer p) override { inner_.pointer(p); }
+    QPushButton* watched = nullptr;
+    std::vector<QColor> seen;
+
+private:
+    void note() {
+        if (watched)
+            seen.push_back(watched->palette().color(QPalette::Button));
+    }
+    ScriptedPrompter& inner_;
+};
+
+TEST_F(ImportTest, AButtonIsGreenWhileItsCommandRunsAndWhiteAfter) {
+    ColourWatch watch(prompter);
+    Session watched(watch, modal);
+    watched.settings.FakturoNextPath = testData(QStringLiteral("fakturo"));
+    SzamlaImportFormX w(watched);
+    w.activate();
+    const auto button = [&w](const char* name) {
+        return w.findChild<QPushButton*>(QString::fromLatin1(name));
+    };
+    EXPECT_EQ(button("Command1")->palette().color(QPalette::Button), kIdleWhite);
+    struct Case {
+        const char* button;
+        std::function<void()> run;
+    };
+    const Case cases[] = {
+        {"Command1",
+         [&] {
+             for (int i = 0; i < 6; ++i)
+                 expectInvoicePrompt(i, i == Nyugta ? QStringLiteral("7") : QString());
+             w.collect();
+         }},
+        {"Command2",
+         [&] {
+             prompter.expectMessage(msg::kFigyelemTorles,
+                                    u("Biztosan véglegesen törli az adatsort (Delete)?"), Icon::Exclamation,
+                                    Buttons::YesNo, Answer::No);
+             w.deleteLine();
+         }},
+        {"Command4",
+         [&] {
+             prompter.expectMessage(msg::kFigyelemTorles,
+                                    u("Biztosan véglegesen törli az összes adatot (Delete All)?"),
+                                    Icon::Exclamation, Buttons::YesNo, Answer::No);
+             w.deleteAll();
+         }},
+        {"Command3",
+         [&] {
+             expectTransferQuestion(Answer::Yes);
+             w.transfer();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        watch.watched = button(c.button);
+        watch.seen.clear();
+        c.run();
+        ASSERT_FALSE(watch.seen.empty());
+        for (const QColor& colour : watch.seen)
+            EXPECT_EQ(colour, kBusyGreen);
+        EXPECT_EQ(button(c.button)->palette().color(QPalette::Button), kIdleWhite);
+    }
+    EXPECT_TRUE(w.exited());
+}
+
 TEST_F(ImportTest, ClosingByTheFrameRunsTheExitCommand) {
     openInvoiceFixture();
     inv->show();
