@@ -186,6 +186,16 @@ void ImportForm::requery(View& v) {
     }
 }
 
+void ImportForm::setCollectionSource(const QString& source) {
+    // A new row set on the new source, as a changed source always gave: a header sort does not carry over.
+    data_.setSource(source);
+    try {
+        if (data_.isOpen())
+            data_.recreate();
+    } catch (const StoreError&) {
+    }
+}
+
 void ImportForm::refreshGrid() {
     grid1_->viewModel()->refresh();
     grid1_->syncToView();
@@ -428,8 +438,7 @@ void ImportForm::collect() {
         BusyButton busy(command_[1]);
         resetFilter();
         p.pointer(Pointer::Hourglass);
-        data_.setSource(config_.orderedSource);
-        requery(data_);
+        setCollectionSource(config_.orderedSource);
         refreshGrid();
         if (!hasRows(data_)) {
             setCommands(false);
@@ -444,8 +453,7 @@ void ImportForm::collect() {
         }
         if (hasRows(data_)) {
             setCommands(true);
-            data_.setSource(config_.finalSource);
-            requery(data_);
+            setCollectionSource(config_.finalSource);
             refreshGrid();
             try {
                 data_.moveLast();
@@ -612,8 +620,7 @@ void ImportForm::transfer() {
                 if (!number) {
                     p.beep();
                 } else {
-                    data_.setSource(startSource(*number));
-                    requery(data_);
+                    setCollectionSource(startSource(*number));
                     refreshGrid();
                     if (!hasRows(data_)) {
                         p.pointer(Pointer::Arrow);

@@ -97,6 +97,7 @@ protected:
     bool hasRows(const View& v) const;    // false also when the view cannot tell
     void showLast(bool focusFind = true); // last row; its serial into Text1
     void requery(View& v);
+    void setCollectionSource(const QString& source); // and a fresh row set from it
     void refreshGrid();
     bool commitGridEdits();
     QAction* exitAction() const { return kilepes_; }

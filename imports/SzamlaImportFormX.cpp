@@ -188,8 +188,7 @@ void SzamlaImportFormX::filter(const QString& command) {
         return;
     setMark(command);
     p.pointer(Pointer::Hourglass);
-    collection().setSource(u(f->query));
-    requery(collection());
+    setCollectionSource(u(f->query));
     refreshGrid();
     if (!hasRows(collection())) {
         p.pointer(Pointer::Arrow);
