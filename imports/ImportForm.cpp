@@ -79,6 +79,8 @@ ImportForm::ImportForm(Session& session, Config config)
 }
 
 ImportForm::~ImportForm() {
+    captionLabel_->removeEventFilter(this);
+    captionLabel_ = nullptr;
     fields_.detach();
     // The grid listens to the collection view: it goes first.
     delete takeCentralWidget();
@@ -111,7 +113,8 @@ void ImportForm::buildControls() {
         grid1_->viewModel()->setWriteFailed([this] { showWriteRefused(session_.prompter); });
     }
     connect(grid1_, &QAbstractItemView::clicked, this, [this] { widenGrid(); });
-    grid1_->captionLabel()->installEventFilter(this);
+    captionLabel_ = grid1_->captionLabel();
+    captionLabel_->installEventFilter(this);
 
     nav_ = new NavBar(data_, grid1_, config_.navCaption, area);
     nav_->setObjectName(QStringLiteral("Data"));
@@ -305,7 +308,7 @@ void ImportForm::closeEvent(QCloseEvent* e) {
 }
 
 bool ImportForm::eventFilter(QObject* o, QEvent* e) {
-    if (o == grid1_->captionLabel() && e->type() == QEvent::MouseButtonRelease &&
+    if (o == captionLabel_ && e->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
         widenGrid();
         return true;

@@ -126,6 +126,7 @@ private:
 
     DataGrid* grid1_ = nullptr;
     NavBar* nav_ = nullptr;
+    QLabel* captionLabel_ = nullptr; // a click widens the grid
     QLineEdit* text1_ = nullptr;
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;
