@@ -1,5 +1,5 @@
-#include "Captions.h"
 #include "AdatathozatalFormX.h"
+#include "Captions.h"
 #include "CimzettForm.h"
 #include "JobList.h"
 #include "LPMRepX.h"
@@ -9,6 +9,8 @@
 #include "ParameterFormX.h"
 #include "ScriptedPrompter.h"
 #include "Session.h"
+#include "SzamlaImportFormX.h"
+#include "TaroloImportFormX.h"
 #include "WorkFolder.h"
 
 #include <QLabel>
@@ -58,6 +60,8 @@ const WindowCase kWindows[] = {
     {"ParameterFormX", [](Context& c) { return std::make_unique<ParameterFormX>(c.session); }},
     {"NaploFormX", [](Context& c) { return std::make_unique<NaploFormX>(c.session); }},
     {"AdatathozatalFormX", [](Context& c) { return std::make_unique<AdatathozatalFormX>(c.session); }},
+    {"SzamlaImportFormX", [](Context& c) { return std::make_unique<SzamlaImportFormX>(c.session); }},
+    {"TaroloImportFormX", [](Context& c) { return std::make_unique<TaroloImportFormX>(c.session); }},
 };
 
 class Captions : public ::testing::TestWithParam<WindowCase> {};

@@ -16,6 +16,12 @@ QTime Clock::now() {
     return QTime(t.hour(), t.minute(), t.second());
 }
 
+double Clock::secondsSinceMidnight() {
+    if (fixedTime_)
+        return fixedTime_->msecsSinceStartOfDay() / 1000.0;
+    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+}
+
 void Clock::fix(const QDate& d, const QTime& t) {
     fixedDate_ = d;
     fixedTime_ = t;

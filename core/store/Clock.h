@@ -12,6 +12,8 @@ class Clock {
 public:
     static QDate today();
     static QTime now(); // whole seconds
+    // Seconds since midnight with their fraction (the fixed time when fixed).
+    static double secondsSinceMidnight();
     static void fix(const QDate& d, const QTime& t);
     static void release();
 

@@ -114,6 +114,7 @@ void View::open(std::shared_ptr<Database> db, const QString& source) {
     columns_ = std::move(cols);
     keys_ = std::move(ks);
     fetch_.reset();
+    insert_.reset();
     cache_.clear();
     pos_ = 0;
     deletedCurrent_ = false;
@@ -213,6 +214,7 @@ void View::requery() {
     columns_ = std::move(cols);
     keys_ = std::move(ks);
     fetch_.reset();
+    insert_.reset();
     cache_.clear();
     pos_ = 0;
     deletedCurrent_ = false;
@@ -237,8 +239,9 @@ void View::close() {
         throw StoreError("not open");
     if (mode_ != EditMode::None)
         cancelUpdate();
-    db_.reset();
     fetch_.reset();
+    insert_.reset();
+    db_.reset();
     cache_.clear();
     keys_ = Keyset();
     columns_.clear();
@@ -390,23 +393,30 @@ void View::update() {
             set.push_back(static_cast<int>(i));
     sqlite3* h = db_->handle();
     if (mode_ == EditMode::AddNew) {
-        QString sql = QStringLiteral("INSERT INTO ") + jetsql::quoteName(table_);
-        if (set.empty()) {
-            sql += QStringLiteral(" DEFAULT VALUES");
-        } else {
-            QString names, marks;
-            for (size_t k = 0; k < set.size(); ++k) {
-                names += (k ? QStringLiteral(", ") : QString()) +
-                         jetsql::quoteName(columns_[static_cast<size_t>(set[k])].name);
-                marks += (k ? QStringLiteral(", ?") : QStringLiteral("?"));
+        if (!insert_ || set != insertFields_) {
+            insert_.reset();
+            QString sql = QStringLiteral("INSERT INTO ") + jetsql::quoteName(table_);
+            if (set.empty()) {
+                sql += QStringLiteral(" DEFAULT VALUES");
+            } else {
+                QString names, marks;
+                for (size_t k = 0; k < set.size(); ++k) {
+                    names += (k ? QStringLiteral(", ") : QString()) +
+                             jetsql::quoteName(columns_[static_cast<size_t>(set[k])].name);
+                    marks += (k ? QStringLiteral(", ?") : QStringLiteral("?"));
+                }
+                sql += QStringLiteral(" (") + names + QStringLiteral(") VALUES (") + marks + QLatin1Char(')');
             }
-            sql += QStringLiteral(" (") + names + QStringLiteral(") VALUES (") + marks + QLatin1Char(')');
+            insert_ = std::make_unique<Statement>(h, sql);
+            insertFields_ = set;
         }
-        Statement st(h, sql);
+        Statement& st = *insert_;
+        st.reset();
         for (size_t k = 0; k < set.size(); ++k)
             Database::bind(st.get(), static_cast<int>(k) + 1, *pending_[static_cast<size_t>(set[k])],
                            columns_[static_cast<size_t>(set[k])].type);
         st.step();
+        st.reset(); // no statement left running between writes
         const std::int64_t rowid = sqlite3_last_insert_rowid(h);
         db_->rowChanged(table_, rowid, false);
         // The new row shows last until the view is reopened; the current row stays where it was.

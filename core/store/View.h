@@ -123,6 +123,9 @@ private:
     int nextObserver_ = 1;
 
     mutable std::unique_ptr<Statement> fetch_;
+    // The last INSERT, kept prepared: bulk appends (imports, transfers) set the same fields row after row.
+    std::unique_ptr<Statement> insert_;
+    std::vector<int> insertFields_;
     mutable std::unordered_map<std::int64_t, std::vector<Value>> cache_;
     mutable std::uint64_t cacheGen_ = 0;
 };

@@ -22,6 +22,8 @@
 #include "Schema.h"
 #include "Session.h"
 #include "StoreError.h"
+#include "SzamlaImportFormX.h"
+#include "TaroloImportFormX.h"
 #include "Twips.h"
 
 #include <QApplication>
@@ -107,6 +109,10 @@ LaporaX::LaporaX(Session& session, QWidget* parent)
         return w;
     });
     setWindowFactory(QStringLiteral("naplozaS"), [this] { return std::make_unique<NaploFormX>(session_); });
+    setWindowFactory(QStringLiteral("SzamlA"),
+                     [this] { return std::make_unique<SzamlaImportFormX>(session_); });
+    setWindowFactory(QStringLiteral("RaktarbolAthoz"),
+                     [this] { return std::make_unique<TaroloImportFormX>(session_); });
 
     resize(twipsToPixels(15000), twipsToPixels(10200, Qt::Vertical) + menuBar()->sizeHint().height());
     fields_.load();
