@@ -1,6 +1,7 @@
 #include "Clock.h"
 #include "DataGrid.h"
 #include "Database.h"
+#include "LaporaFelhasznaloiKezikonyvForm.h"
 #include "LaporaX.h"
 #include "Messages.h"
 #include "NullSafe.h"
@@ -946,24 +947,24 @@ TEST_F(LaporaXTest, TheManualLeavesThisWindowVisibleAndItemsWithoutAWindowOpenNo
     addJob(kToday, "A", "1");
     start();
     w->show();
-    // The certificate, the job list and the company register have windows of their own; the other items have
-    // none yet.
-    for (const char* item :
-         {"AthozatTabla", "SzamlA", "RaktarbolAthoz", "ParametereK", "naplozaS", "Kezikonyv"})
+    // The certificate, the job list, the company register and the manual have windows of their own; the other
+    // items have none yet.
+    for (const char* item : {"AthozatTabla", "SzamlA", "RaktarbolAthoz", "ParametereK", "naplozaS"})
         child<QAction>(item)->trigger();
     EXPECT_TRUE(modal.shown.isEmpty());
     EXPECT_TRUE(w->isVisible());
 
-    w->setWindowFactory(QStringLiteral("Kezikonyv"), [] {
-        auto window = std::make_unique<QWidget>();
-        window->setObjectName(QStringLiteral("LaporaFelhasznaloiKezikonyvForm"));
-        return window;
-    });
     bool visibleMeanwhile = false;
-    modal.on(QStringLiteral("LaporaFelhasznaloiKezikonyvForm"),
-             [&](QWidget*) { visibleMeanwhile = w->isVisible(); });
-    w->openManual();
+    bool isTheManual = false;
+    modal.on(QStringLiteral("LaporaFelhasznaloiKezikonyvForm"), [&](QWidget* window) {
+        visibleMeanwhile = w->isVisible();
+        isTheManual = qobject_cast<LaporaFelhasznaloiKezikonyvForm*>(window) != nullptr;
+    });
+    child<QAction>("Kezikonyv")->trigger();
+    EXPECT_EQ(modal.shown, QStringList{QStringLiteral("LaporaFelhasznaloiKezikonyvForm")});
+    EXPECT_TRUE(isTheManual);
     EXPECT_TRUE(visibleMeanwhile);
+    EXPECT_TRUE(w->isVisible());
 }
 
 // ---- layout -----------------------------------------------------------------------------------------------

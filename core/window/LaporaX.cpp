@@ -9,6 +9,7 @@
 #include "Database.h"
 #include "FolderLock.h"
 #include "JobList.h"
+#include "LaporaFelhasznaloiKezikonyvForm.h"
 #include "LogEntry.h"
 #include "Messages.h"
 #include "ModalHost.h"
@@ -92,6 +93,8 @@ LaporaX::LaporaX(Session& session, QWidget* parent)
     connect(&fields_, &BoundFields::focusLeft, this, &LaporaX::onFieldFocusOut);
     setWindowFactory(QStringLiteral("LPNyom"), [this] { return std::make_unique<LPNyomtatFormX>(session_); });
     setWindowFactory(QStringLiteral("LPCeg"), [this] { return std::make_unique<CimzettForm>(session_); });
+    setWindowFactory(QStringLiteral("Kezikonyv"),
+                     [this] { return std::make_unique<LaporaFelhasznaloiKezikonyvForm>(session_); });
 
     resize(twipsToPixels(15000), twipsToPixels(10200, Qt::Vertical) + menuBar()->sizeHint().height());
     fields_.load();
