@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -131,6 +132,7 @@ bool HelpFormX::load(const QString& path) {
         return false;
     }
     plain_ = text.plain;
+    box_->moveCursor(QTextCursor::Start);
     return true;
 }
 

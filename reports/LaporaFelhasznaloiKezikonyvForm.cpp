@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QTextCursor>
 #include <QTextEdit>
 
 namespace lapora {
@@ -74,6 +75,7 @@ LaporaFelhasznaloiKezikonyvForm::LaporaFelhasznaloiKezikonyvForm(Session& sessio
     box_->setReadOnly(true);
     box_->setGeometry(twipsRect(120, 600, 14655, 8040));
     plain_ = readRtf(manualRtf(), box_->document()).plain;
+    box_->moveCursor(QTextCursor::Start);
 
     const auto button = [this](const QString& name, const QString& caption, int left) {
         auto* b = new QPushButton(caption, this);

@@ -67,7 +67,9 @@ struct State {
     bool bold = false, italic = false, underline = false;
     int halfPoints = 0; // 0: the box's own size
     int font = -1;
+    // The paragraph: alignment, space before and after, left and first-line indent (twips).
     Qt::Alignment align = Qt::AlignLeft;
+    int spaceBefore = 0, spaceAfter = 0, leftIndent = 0, firstIndent = 0;
 };
 
 struct Picture {
@@ -443,6 +445,15 @@ private:
             s.halfPoints = 0;
         } else if (w == "pard") {
             s.align = Qt::AlignLeft;
+            s.spaceBefore = s.spaceAfter = s.leftIndent = s.firstIndent = 0;
+        } else if (w == "sb") {
+            s.spaceBefore = twips(param);
+        } else if (w == "sa") {
+            s.spaceAfter = twips(param);
+        } else if (w == "li") {
+            s.leftIndent = twips(param);
+        } else if (w == "fi") {
+            s.firstIndent = twips(param);
         } else if (w == "qc") {
             s.align = Qt::AlignHCenter;
         } else if (w == "qr") {
@@ -496,9 +507,23 @@ private:
         run_ += ch;
     }
 
+    static int twips(long v) { return static_cast<int>(std::clamp(v, -20000L, 20000L)); }
+
     static bool sameLook(const State& a, const State& b) {
         return a.bold == b.bold && a.italic == b.italic && a.underline == b.underline &&
-               a.halfPoints == b.halfPoints && a.align == b.align;
+               a.halfPoints == b.halfPoints && a.align == b.align && a.spaceBefore == b.spaceBefore &&
+               a.spaceAfter == b.spaceAfter && a.leftIndent == b.leftIndent && a.firstIndent == b.firstIndent;
+    }
+
+    // 15 twips make a pixel at 96 dpi.
+    static QTextBlockFormat blockFormat(const State& s) {
+        QTextBlockFormat bf;
+        bf.setAlignment(s.align);
+        bf.setTopMargin(s.spaceBefore / 15.0);
+        bf.setBottomMargin(s.spaceAfter / 15.0);
+        bf.setLeftMargin(s.leftIndent / 15.0);
+        bf.setTextIndent(s.firstIndent / 15.0);
+        return bf;
     }
 
     static QTextCharFormat format(const State& s) {
@@ -517,9 +542,7 @@ private:
     void flush() {
         if (!doc_ || run_.isEmpty())
             return;
-        QTextBlockFormat bf;
-        bf.setAlignment(runState_.align);
-        cursor_.mergeBlockFormat(bf);
+        cursor_.mergeBlockFormat(blockFormat(runState_));
         cursor_.insertText(run_, format(runState_));
         run_.clear();
     }
@@ -532,9 +555,7 @@ private:
         if (!doc_)
             return;
         flush();
-        QTextBlockFormat bf;
-        bf.setAlignment(top().align);
-        cursor_.mergeBlockFormat(bf);
+        cursor_.mergeBlockFormat(blockFormat(top()));
         cursor_.insertBlock();
     }
 

@@ -185,7 +185,7 @@ TEST(HelpFile, ProjectHelpFileDescribesEveryColumn) {
                                    "CegAdatok",       "KépernyöMérete", "InterfacePath", "SorszámKiegészités",
                                    "EmblemaFajl",     "ÁllandóSzöveg"};
     for (int i = 0; i < 14; ++i)
-        EXPECT_TRUE(text.plain.contains(QString::number(i) + u(". ") + u(columns[i]) + QLatin1Char('\t')))
+        EXPECT_TRUE(text.plain.contains(QString::number(i) + u(". ") + u(columns[i]) + u(" – ")))
             << columns[i];
     EXPECT_TRUE(text.plain.contains(u("ezek a következő")));
     EXPECT_TRUE(text.plain.contains(u("programnak → ezek")));

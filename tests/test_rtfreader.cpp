@@ -131,6 +131,24 @@ TEST(RtfReader, FormattingReachesTheDocument) {
     }
 }
 
+// Paragraph alignment, spacing and indents (twips) reach the blocks; \pard sets them back.
+TEST(RtfReader, ParagraphFormatReachesTheBlocks) {
+    QTextDocument doc;
+    readRtf("{\\rtf1\\pard\\qc\\sb300\\sa150\\li600\\fi-300 egy\\par\\pard kett\\'f5}", &doc);
+    ASSERT_EQ(doc.blockCount(), 2);
+    const QTextBlockFormat first = doc.begin().blockFormat();
+    EXPECT_EQ(first.alignment(), Qt::AlignHCenter);
+    EXPECT_EQ(first.topMargin(), 20);
+    EXPECT_EQ(first.bottomMargin(), 10);
+    EXPECT_EQ(first.leftMargin(), 40);
+    EXPECT_EQ(first.textIndent(), -20);
+    const QTextBlockFormat second = doc.begin().next().blockFormat();
+    EXPECT_EQ(second.alignment(), Qt::AlignLeft);
+    EXPECT_EQ(second.topMargin(), 0);
+    EXPECT_EQ(second.leftMargin(), 0);
+    EXPECT_EQ(doc.begin().next().text(), u("kettõ"));
+}
+
 QByteArray pngHex(const QImage& img) {
     QByteArray png;
     QBuffer buf(&png);

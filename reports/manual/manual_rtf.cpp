@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
             rtf += "\\pard\\qc\\sa240{\\b\\fs36 " + inline_(t.mid(2)) + "}\\par\n";
         } else if (t.startsWith(QLatin1String("- "))) {
             endParagraph();
-            rtf += "\\pard\\li360\\fi-240\\sa60 \\bullet\\tab " + inline_(t.mid(2)) + "\\par\n";
+            rtf += "\\pard\\li360\\fi-240\\sa60 \\bullet  " + inline_(t.mid(2)) + "\\par\n";
         } else if (const auto m = pic.match(t); m.hasMatch()) {
             endParagraph();
             bool ok = false;
