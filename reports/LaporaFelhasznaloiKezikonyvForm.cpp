@@ -8,6 +8,7 @@
 #include "Session.h"
 #include "Twips.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -115,8 +116,13 @@ void LaporaFelhasznaloiKezikonyvForm::print() {
 }
 
 void LaporaFelhasznaloiKezikonyvForm::quit() {
-    { const BusyButton busy(exit_); }
     close();
+}
+
+void LaporaFelhasznaloiKezikonyvForm::closeEvent(QCloseEvent* e) {
+    // "Kilépés (Exit)" and the frame alike: the button flashes green, ends white, and the window closes.
+    { const BusyButton busy(exit_); }
+    QWidget::closeEvent(e);
 }
 
 void LaporaFelhasznaloiKezikonyvForm::paintEvent(QPaintEvent*) {

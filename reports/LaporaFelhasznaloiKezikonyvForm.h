@@ -37,6 +37,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     Session& session_;
