@@ -57,8 +57,8 @@ HelpFormX::HelpFormX(Session& session, QWidget* parent)
 
 HelpFormX::~HelpFormX() = default;
 
-QStringList HelpFormX::defaultShippedFolders() {
-    const QString app = QCoreApplication::applicationDirPath();
+QStringList HelpFormX::defaultShippedFolders(const QString& programFolder) {
+    const QString app = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
     QStringList folders;
     // A run from the build tree: the copy beside the programs.
     folders << app;

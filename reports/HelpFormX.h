@@ -36,8 +36,9 @@ public:
 
     // A path below root whose every part is matched without regard to case; empty when there is none.
     static QString findNoCase(const QString& root, const QString& relative);
-    // The folders the program's own copy of the help file is installed or built into.
-    static QStringList defaultShippedFolders();
+    // The folders the program's own copy of the help file is installed or built into, for programs in
+    // programFolder (default: this program's).
+    static QStringList defaultShippedFolders(const QString& programFolder = QString());
 
 protected:
     bool event(QEvent* e) override;

@@ -167,6 +167,15 @@ TEST(HelpFile, FindNoCaseMatchesEveryPart) {
     EXPECT_TRUE(HelpFormX::findNoCase(root.path() + QStringLiteral("/nincs"), QStringLiteral("x")).isEmpty());
 }
 
+// Installed, the programs sit in <prefix>/lib/lapora and the help file in <prefix>/share/lapora; from the
+// build tree, beside the programs.
+TEST(HelpFile, ShippedCopyIsLookedForBesideAndUnderShare) {
+    const QStringList installed = HelpFormX::defaultShippedFolders(QStringLiteral("/usr/lib/lapora"));
+    ASSERT_GE(installed.size(), 2);
+    EXPECT_EQ(installed[0], QStringLiteral("/usr/lib/lapora"));
+    EXPECT_EQ(installed[1], QStringLiteral("/usr/share/lapora"));
+}
+
 // The program's own help file is built beside the programs and explains every settings column.
 TEST(HelpFile, ProjectHelpFileDescribesEveryColumn) {
     const QString path =

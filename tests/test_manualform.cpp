@@ -142,12 +142,19 @@ TEST_F(ManualFixture, PrinterNotReadyGivesItsMessage) {
     EXPECT_EQ(tail, (std::vector<Pointer>{Pointer::Hourglass, Pointer::Arrow, Pointer::Arrow}));
 }
 
-TEST_F(ManualFixture, ExitClosesWithTheButtonWhite) {
-    auto w = open();
-    w->show();
-    w->quit();
-    EXPECT_FALSE(w->isVisible());
-    EXPECT_EQ(buttonColour(w->findChild<QPushButton*>(QStringLiteral("Kilepes"))), QColor(255, 255, 255));
+// "Kilépés (Exit)" and the frame alike close the window, the exit button white afterwards.
+TEST_F(ManualFixture, ExitAndTheFrameCloseWithTheButtonWhite) {
+    for (bool byFrame : {false, true}) {
+        SCOPED_TRACE(byFrame);
+        auto w = open();
+        w->show();
+        if (byFrame)
+            w->close();
+        else
+            w->findChild<QPushButton*>(QStringLiteral("Kilepes"))->click();
+        EXPECT_FALSE(w->isVisible());
+        EXPECT_EQ(buttonColour(w->findChild<QPushButton*>(QStringLiteral("Kilepes"))), QColor(255, 255, 255));
+    }
 }
 
 // Opening the manual leaves it in the working folder as RTF when it is missing, never over a file of that
