@@ -3,6 +3,7 @@
 
 #include "CimzettForm.h"
 #include "HelpFormX.h"
+#include "JobList.h"
 #include "LPMRepX.h"
 #include "LaporaFelhasznaloiKezikonyvForm.h"
 #include "LaporaX.h"
@@ -36,6 +37,12 @@ const std::vector<Shot>& shotList() {
          run<&LaporaX::printCurrentSheet>()},
         {QStringLiteral("job-list-window.png"), QStringLiteral("LPNyomtatFormX"), mainWindow,
          run<&LaporaX::openJobList>()},
+        {QStringLiteral("job-list-page-window.png"), QStringLiteral("MunkaNyomFormX"),
+         [](Context& c) {
+             c.session.jobListCompany = QString::fromUtf8("Kovács és Társa Kft.");
+             return std::make_unique<LPNyomtatFormX>(c.session);
+         },
+         [](QWidget* w) { static_cast<LPNyomtatFormX*>(w)->print(); }},
         {QStringLiteral("help-window.png"), QStringLiteral("HelpFormX"),
          [](Context& c) {
              c.session.helpKey = QStringLiteral("ParameterFormX");
