@@ -1,6 +1,7 @@
 // Writes the user manual as RTF from its text (a light markup, UTF-8) and the window pictures it names.
 //   # title, ## heading, ### subheading, - list item, ![caption](picture.png), **bold**; a blank line ends a
-//   paragraph. Pictures are embedded as PNG (\pngblip) at most kMaxWidth twips wide.
+//   paragraph. Pictures are embedded as PNG (\pngblip) at most kMaxWidth twips wide; a picture not made yet
+//   (docs/ has no such file) is left out with its caption, with a note on stderr.
 #include "RtfReader.h"
 
 #include <QDir>

@@ -1,4 +1,6 @@
-// The windows pictured for docs/ and the user manual. A new window gets one row here.
+// The windows pictured for docs/ and the user manual. A new window gets one row here; the manual
+// (reports/manual/kezikonyv.txt) already names settings-window.png, log-window.png, staging-window.png,
+// invoice-import-window.png and warehouse-import-window.png, and shows them once they are made.
 #include "Shots.h"
 
 #include "CimzettForm.h"
