@@ -1,6 +1,8 @@
 #include "Clock.h"
 #include "DataGrid.h"
 #include "Database.h"
+#include "HelpFormX.h"
+#include "LaporaFelhasznaloiKezikonyvForm.h"
 #include "LaporaX.h"
 #include "Messages.h"
 #include "NullSafe.h"
@@ -1065,36 +1067,39 @@ TEST_F(LaporaXTest, JobListGetsTheCompanyAndOpensOnlyWithJobSheets) {
     EXPECT_EQ(modal.shown.size(), 1);
 }
 
-TEST_F(LaporaXTest, TheManualLeavesThisWindowVisibleAndItemsWithoutAWindowOpenNothing) {
+TEST_F(LaporaXTest, MenuItemsOpenTheirWindowsAndTheManualLeavesThisWindowVisible) {
     addJob(kToday, "A", "1");
     start();
     w->show();
-    // Only the manual has no window of its own yet.
-    for (const char* item : {"Kezikonyv"})
-        child<QAction>(item)->trigger();
-    EXPECT_TRUE(modal.shown.isEmpty());
-    EXPECT_TRUE(w->isVisible());
-
-    // The staging table, the settings and the log open their real windows.
-    for (const char* name : {"AdatathozatalFormX", "ParameterFormX", "NaploFormX"})
+    // The staging table, the settings and the log open their real windows, with this window hidden meanwhile.
+    for (const char* name : {"AdatathozatalFormX", "NaploFormX"})
         modal.on(QString::fromLatin1(name), [](QWidget* window) { window->close(); });
+    // The settings window's help is the real help window.
+    bool helpIsTheHelpWindow = false;
+    modal.on(QStringLiteral("ParameterFormX"), [](QWidget* window) {
+        window->findChild<QAction*>(QStringLiteral("Segedlet"))->trigger();
+        window->close();
+    });
+    modal.on(QStringLiteral("HelpFormX"),
+             [&](QWidget* window) { helpIsTheHelpWindow = qobject_cast<HelpFormX*>(window) != nullptr; });
     for (const char* item : {"AthozatTabla", "ParametereK", "naplozaS"})
         child<QAction>(item)->trigger();
-    EXPECT_EQ(modal.shown, (QStringList{"AdatathozatalFormX", "ParameterFormX", "NaploFormX"}));
+    EXPECT_EQ(modal.shown, (QStringList{"AdatathozatalFormX", "ParameterFormX", "HelpFormX", "NaploFormX"}));
+    EXPECT_TRUE(helpIsTheHelpWindow);
     EXPECT_TRUE(w->isVisible());
     modal.shown.clear();
 
-    w->setWindowFactory(QStringLiteral("Kezikonyv"), [] {
-        auto window = std::make_unique<QWidget>();
-        window->setObjectName(QStringLiteral("LaporaFelhasznaloiKezikonyvForm"));
-        return window;
-    });
     bool visibleMeanwhile = false;
-    modal.on(QStringLiteral("LaporaFelhasznaloiKezikonyvForm"),
-             [&](QWidget*) { visibleMeanwhile = w->isVisible(); });
-    w->openManual();
+    bool isTheManual = false;
+    modal.on(QStringLiteral("LaporaFelhasznaloiKezikonyvForm"), [&](QWidget* window) {
+        visibleMeanwhile = w->isVisible();
+        isTheManual = qobject_cast<LaporaFelhasznaloiKezikonyvForm*>(window) != nullptr;
+    });
+    child<QAction>("Kezikonyv")->trigger();
+    EXPECT_EQ(modal.shown, QStringList{QStringLiteral("LaporaFelhasznaloiKezikonyvForm")});
+    EXPECT_TRUE(isTheManual);
     EXPECT_TRUE(visibleMeanwhile);
-    EXPECT_EQ(modal.shown, QStringList{"LaporaFelhasznaloiKezikonyvForm"});
+    EXPECT_TRUE(w->isVisible());
 }
 
 // ---- layout -----------------------------------------------------------------------------------------------

@@ -9,7 +9,9 @@
 #include "DataGrid.h"
 #include "Database.h"
 #include "FolderLock.h"
+#include "HelpFormX.h"
 #include "JobList.h"
+#include "LaporaFelhasznaloiKezikonyvForm.h"
 #include "LogEntry.h"
 #include "Messages.h"
 #include "ModalHost.h"
@@ -102,6 +104,8 @@ LaporaX::LaporaX(Session& session, QWidget* parent)
     setWindowFactory(QStringLiteral("LPCeg"), [this] { return std::make_unique<CimzettForm>(session_); });
     setWindowFactory(QStringLiteral("AthozatTabla"),
                      [this] { return std::make_unique<AdatathozatalFormX>(session_); });
+    // The settings window's "Segédlet (Help)" shows the help window.
+    helpFactory_ = [this] { return std::make_unique<HelpFormX>(session_); };
     setWindowFactory(QStringLiteral("ParametereK"), [this] {
         auto w = std::make_unique<ParameterFormX>(session_);
         if (helpFactory_)
@@ -113,6 +117,8 @@ LaporaX::LaporaX(Session& session, QWidget* parent)
                      [this] { return std::make_unique<SzamlaImportFormX>(session_); });
     setWindowFactory(QStringLiteral("RaktarbolAthoz"),
                      [this] { return std::make_unique<TaroloImportFormX>(session_); });
+    setWindowFactory(QStringLiteral("Kezikonyv"),
+                     [this] { return std::make_unique<LaporaFelhasznaloiKezikonyvForm>(session_); });
 
     resize(twipsToPixels(15000), twipsToPixels(10200, Qt::Vertical) + menuBar()->sizeHint().height());
     fields_.load();
