@@ -37,7 +37,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <limits>
 #include <map>
@@ -74,6 +76,13 @@ void figure(const std::string& name, double value, const char* unit) {
     const int decimals = u == "x" ? 2 : (u == "rows" || u == "rows/s" || u == "fields") ? 0 : 1;
     std::printf("%s %.*f %s\n", name.c_str(), decimals, value, unit);
     std::fflush(stdout);
+}
+
+// CPU time of this process: on a loaded machine it says more than the wall clock about the work itself.
+double cpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
 double fileMb(const QString& path) {
@@ -576,23 +585,25 @@ std::shared_ptr<Database> openLogFile(const QString& dir) {
 // (sort, the cold first click); a FindFirst on a freshly opened view (find). Then repeated clicks and
 // searches on the sorted view with the column's values cached. Prints "open sort find rows start-rss-kB
 // sort-again find-again".
-int logViewRun(const QString& dir, const QString& action) {
+int logViewRun(const QString& dir, const QString& action, int expectedRow) {
     const double startKb = statusMb("VmRSS") * 1024.0;
     const QString select = QString::fromUtf8(kLogSelect);
     auto t0 = SteadyClock::now();
+    double c0 = cpuMs();
     auto db = openLogFile(dir);
     auto v = std::make_unique<View>(db, select);
     v->moveLast();
     const int rows = v->recordCount();
     if (v->field(4).asText().isEmpty())
         throw std::runtime_error("no last row");
-    const double openMs = msSince(t0);
+    const double openMs = msSince(t0), openCpu = cpuMs() - c0;
 
     t0 = SteadyClock::now();
+    c0 = cpuMs();
     v->sort(QStringLiteral("Akció DESC"));
     if (v->field(4).asText().isEmpty())
         throw std::runtime_error("sorted view has no first row");
-    const double sortMs = msSince(t0);
+    const double sortMs = msSince(t0), sortCpu = cpuMs() - c0;
 
     // Further clicks go ascending, descending, ... as the grid's header does.
     std::vector<double> again;
@@ -617,17 +628,19 @@ int logViewRun(const QString& dir, const QString& action) {
     db = openLogFile(dir);
     v = std::make_unique<View>(db, select);
     t0 = SteadyClock::now();
+    c0 = cpuMs();
     const bool found = v->findFirst(criteria);
-    const double findMs = msSince(t0);
-    if (!found || v->position() != rows - 10 - 1)
+    const double findMs = msSince(t0), findCpu = cpuMs() - c0;
+    if (!found || v->position() != expectedRow)
         throw std::runtime_error("marked row not found where it was put");
-    std::printf("%.3f %.3f %.3f %d %.0f %.3f %.3f\n", openMs, sortMs, findMs, rows, startKb, median(again),
-                median(findAgain));
+    std::printf("%.3f %.3f %.3f %d %.0f %.3f %.3f %.3f %.3f %.3f\n", openMs, sortMs, findMs, rows, startKb,
+                openCpu, sortCpu, findCpu, median(again), median(findAgain));
     return 0;
 }
 
 struct LogTurn {
     double open = 0, sort = 0, find = 0, startMb = 0, peakMb = 0, sortAgain = 0, findAgain = 0;
+    double openCpu = 0, sortCpu = 0, findCpu = 0;
     int rows = 0;
 };
 
@@ -635,9 +648,10 @@ LogTurn logTurn(const std::vector<std::string>& argv, bool ours) {
     const ToolRun r = runTool(argv, true);
     LogTurn t;
     double startKb = 0;
-    const int n = std::sscanf(r.output.c_str(), "%lf %lf %lf %d %lf %lf %lf", &t.open, &t.sort, &t.find,
-                              &t.rows, &startKb, &t.sortAgain, &t.findAgain);
-    if (n != (ours ? 7 : 5))
+    const int n =
+        std::sscanf(r.output.c_str(), "%lf %lf %lf %d %lf %lf %lf %lf %lf %lf", &t.open, &t.sort, &t.find,
+                    &t.rows, &startKb, &t.openCpu, &t.sortCpu, &t.findCpu, &t.sortAgain, &t.findAgain);
+    if (n != (ours ? 10 : 8))
         throw std::runtime_error(argv[0] + " gave no figures");
     t.startMb = startKb / 1024.0;
     t.peakMb = r.peakMb;
@@ -651,8 +665,9 @@ void benchLog(const QString& dir, int logRows, int turns) {
     const std::string floorProgram =
         QFile::encodeName(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("log_floor")))
             .toStdString();
+    // The marked row stays ten rows before the generated ones' end: appended rows come after it.
     const std::vector<std::string> oursArgv = {self, "--log-view", QFile::encodeName(dir).toStdString(),
-                                               kMarkedAction};
+                                               kMarkedAction, std::to_string(logRows - 10 - 1)};
     const std::vector<std::string> floorArgv = {floorProgram, QFile::encodeName(file).toStdString(),
                                                 kMarkedAction};
     // A warm-up pair, not counted; then the turns, which side goes first alternating.
@@ -676,17 +691,24 @@ void benchLog(const QString& dir, int logRows, int turns) {
             out.push_back(t.*f);
         return out;
     };
-    auto sum = [&](const std::vector<LogTurn>& ts) {
+    auto sum = [&](const std::vector<LogTurn>& ts, double LogTurn::*a, double LogTurn::*b) {
         std::vector<double> out;
         for (const LogTurn& t : ts)
-            out.push_back(t.open + t.sort);
+            out.push_back(t.*a + t.*b);
         return out;
     };
     figure("log_rows", ours.front().rows, "rows");
     figure("log_turns", turns, "turns");
     beside("log_open_movelast_ms", pick(ours, &LogTurn::open), pick(floor, &LogTurn::open), "ms", 1.05);
-    beside("log_open_sort_desc_ms", sum(ours), sum(floor), "ms", 1.5);
+    beside("log_open_movelast_cpu_ms", pick(ours, &LogTurn::openCpu), pick(floor, &LogTurn::openCpu), "ms",
+           1.05);
+    beside("log_open_sort_desc_ms", sum(ours, &LogTurn::open, &LogTurn::sort),
+           sum(floor, &LogTurn::open, &LogTurn::sort), "ms", 1.5);
+    beside("log_open_sort_desc_cpu_ms", sum(ours, &LogTurn::openCpu, &LogTurn::sortCpu),
+           sum(floor, &LogTurn::openCpu, &LogTurn::sortCpu), "ms", 1.5);
     beside("log_sort_desc_cold_click_ms", pick(ours, &LogTurn::sort), pick(floor, &LogTurn::sort), "ms", 0);
+    beside("log_sort_desc_cold_click_cpu_ms", pick(ours, &LogTurn::sortCpu), pick(floor, &LogTurn::sortCpu),
+           "ms", 0);
     figure("log_sort_click_again_ms", median(pick(ours, &LogTurn::sortAgain)), "ms");
     beside("log_peak_rss_mb", pick(ours, &LogTurn::peakMb), pick(floor, &LogTurn::peakMb), "MB", 1.3);
     figure("log_start_rss_mb", median(pick(ours, &LogTurn::startMb)), "MB");
@@ -698,6 +720,8 @@ void benchLog(const QString& dir, int logRows, int turns) {
     }
     beside("log_peak_growth_mb", oursGrowth, floorGrowth, "MB", 0);
     beside("log_findfirst_cold_ms", pick(ours, &LogTurn::find), pick(floor, &LogTurn::find), "ms", 0);
+    beside("log_findfirst_cold_cpu_ms", pick(ours, &LogTurn::findCpu), pick(floor, &LogTurn::findCpu), "ms",
+           0);
     figure("log_findfirst_cold_target", 100, "ms");
     figure("log_findfirst_again_ms", median(pick(ours, &LogTurn::findAgain)), "ms");
 
@@ -978,9 +1002,10 @@ int main(int argc, char** argv) {
         return launchTool(argv + 2, false);
     if (argc >= 3 && std::strcmp(argv[1], "--run-measured") == 0)
         return launchTool(argv + 2, true);
-    if (argc >= 4 && std::strcmp(argv[1], "--log-view") == 0) {
+    if (argc >= 5 && std::strcmp(argv[1], "--log-view") == 0) {
         try {
-            return logViewRun(QString::fromLocal8Bit(argv[2]), QString::fromUtf8(argv[3]));
+            return logViewRun(QString::fromLocal8Bit(argv[2]), QString::fromUtf8(argv[3]),
+                              std::atoi(argv[4]));
         } catch (const std::exception& e) {
             std::fprintf(stderr, "lapora_bench: %s\n", e.what());
             return 1;

@@ -6,7 +6,7 @@
 // gathers the date-ordered keyset of the log table and reads the last row (open), then gathers the keyset
 // sorted by the action with SQLite's NOCASE, descending, ties in date order, and reads the first row (sort),
 // then finds in the sorted-by-date keyset the first row whose action starts with PATTERN (find). Prints
-// "open-ms sort-ms find-ms rows start-rss-kB".
+// "open-ms sort-ms find-ms rows start-rss-kB open-cpu-ms sort-cpu-ms find-cpu-ms".
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -18,6 +18,12 @@
 static double nowMs(void) {
     struct timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
+    return (double)ts.tv_sec * 1000.0 + (double)ts.tv_nsec / 1e6;
+}
+
+static double cpuMs(void) {
+    struct timespec ts;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return (double)ts.tv_sec * 1000.0 + (double)ts.tv_nsec / 1e6;
 }
 
@@ -91,26 +97,28 @@ int main(int argc, char** argv) {
     Keyset byDate = {}, byAction = {};
     sqlite3* db = NULL;
 
-    double t0 = nowMs();
+    double t0 = nowMs(), c0 = cpuMs();
     if (sqlite3_open_v2(argv[1], &db, SQLITE_OPEN_READWRITE, NULL) != SQLITE_OK)
         fail(db, "open");
     gather(db, "SELECT rowid FROM \"Regisztrálás\" ORDER BY \"AkcióDátuma\", \"AkcióIdeje\", rowid", &byDate);
     if (byDate.n == 0 || readRow(db, byDate.ids[byDate.n - 1]) == 0)
         fail(db, "no last row");
-    const double openMs = nowMs() - t0;
+    const double openMs = nowMs() - t0, openCpu = cpuMs() - c0;
 
     t0 = nowMs();
+    c0 = cpuMs();
     gather(db,
            "SELECT rowid FROM \"Regisztrálás\" ORDER BY \"Akció\" COLLATE NOCASE DESC, \"AkcióDátuma\", "
            "\"AkcióIdeje\", rowid",
            &byAction);
     if (byAction.n != byDate.n || readRow(db, byAction.ids[0]) == 0)
         fail(db, "sorted keyset");
-    const double sortMs = nowMs() - t0;
+    const double sortMs = nowMs() - t0, sortCpu = cpuMs() - c0;
     free(byAction.ids);
 
     // The matching rowids from one scan, then the first of them in the view's order.
     t0 = nowMs();
+    c0 = cpuMs();
     sqlite3_stmt* st = NULL;
     if (sqlite3_prepare_v2(db, "SELECT rowid FROM \"Regisztrálás\" WHERE \"Akció\" LIKE ?1 || '%'", -1, &st,
                            NULL) != SQLITE_OK)
@@ -134,11 +142,12 @@ int main(int argc, char** argv) {
                 found = (long)i;
                 break;
             }
-    const double findMs = nowMs() - t0;
+    const double findMs = nowMs() - t0, findCpu = cpuMs() - c0;
     if (found < 0)
         fail(NULL, "pattern not found");
 
-    printf("%.3f %.3f %.3f %zu %ld\n", openMs, sortMs, findMs, byDate.n, startKb);
+    printf("%.3f %.3f %.3f %zu %ld %.3f %.3f %.3f\n", openMs, sortMs, findMs, byDate.n, startKb, openCpu,
+           sortCpu, findCpu);
     free(hits.ids);
     free(byDate.ids);
     sqlite3_close(db);
