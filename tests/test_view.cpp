@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 using namespace lapora;
 using lapora::test::WorkFolder;
 
@@ -255,6 +257,79 @@ TEST_F(ViewTest, SortIsHungarianAndStable) {
     v.recreate();
     EXPECT_TRUE(v.sortText().isEmpty());
     EXPECT_EQ(column(v, "MunkalapSzáma").first(), QStringLiteral("00001"));
+}
+
+TEST_F(ViewTest, FirstSearchByScanAgreesWithLaterOnes) {
+    // A column's first search scans with SQLite's LIKE as a coarse filter; later ones use the cached values.
+    // Both must find the same row, whatever in the pattern SQLite's LIKE reads otherwise.
+    {
+        View t(db, QStringLiteral("Laporak"));
+        const char* names[] = {"500 Bt.",        "50% kedvezmény Kft.", "axb Kft.",
+                               "a_b Kft.",       "\u212Aelvin Kft.",    "\u017Fas Bt.",
+                               "Zöld\U0001F600", "back\\slash Zrt."};
+        int day = 1;
+        for (const char* n : names) {
+            char no[8];
+            std::snprintf(no, sizeof no, "%05d", 4 + day);
+            add(t, QDate(2013, 6, day++), n, no);
+        }
+    }
+    struct Case {
+        const char* criteria;
+        const char* number; // nullptr: no match
+    };
+    const Case cases[] = {
+        {"[CégNeve] like \"50%*\"", "00006"},   {"[CégNeve] like \"a_b*\"", "00008"},
+        {"[CégNeve] like \"KEL*\"", "00009"},   {"[CégNeve] like \"sas*\"", "00010"},
+        {"[CégNeve] like \"zöld??\"", "00011"}, {"[CégNeve] like \"back\\*\"", "00012"},
+        {"[CégNeve] like \"#*\"", "00005"},     {"[CégNeve] like \"[x-z]*\"", "00011"},
+        {"[CégNeve] like \"árvíz*\"", "00001"}, {"[CégNeve] = \"KOVÁCS ÉS TÁRSA KFT.\"", "00003"},
+        {"[CégNeve] like \"Nincs*\"", nullptr}, {"[CégNeve] like \"*\"", "00001"},
+    };
+    for (const Case& c : cases) {
+        View v(Database::open(QStringLiteral("lapora.mdb")), kJobs);
+        for (const char* pass : {"first search", "second search"}) {
+            v.moveLast();
+            EXPECT_EQ(v.findFirst(QString::fromUtf8(c.criteria)), c.number != nullptr)
+                << c.criteria << ", " << pass;
+            if (c.number && v.hasCurrent()) {
+                EXPECT_EQ(v.field(QString::fromUtf8("MunkalapSzáma")).asText(), QString::fromUtf8(c.number))
+                    << c.criteria << ", " << pass;
+            }
+        }
+    }
+}
+
+TEST_F(ViewTest, SortKeepsTiesInBothDirections) {
+    // Case-blind equal names tie; Null sorts first; a row deleted through another view (it reads all Null)
+    // goes before even Null ascending and last descending.
+    View jobs(db, QStringLiteral("Laporak"));
+    add(jobs, QDate(2013, 6, 1), "cukor zrt.", "00005");
+    jobs.addNew();
+    jobs.setField(QString::fromUtf8("Dátum"), Value::date(QDate(2013, 7, 1)));
+    jobs.setField(QString::fromUtf8("MunkalapSzáma"), Value::text(QStringLiteral("00006")));
+    jobs.update();
+    View v(db, kJobs);
+    struct Case {
+        const char* sort;
+        bool afterDelete;
+        QStringList numbers;
+    };
+    const Case cases[] = {
+        {"CégNeve", false, {"00006", "00001", "00002", "00005", "00004", "00003"}},
+        {"CégNeve DESC", false, {"00003", "00004", "00002", "00005", "00001", "00006"}},
+        {"CégNeve", true, {"", "00006", "00001", "00002", "00005", "00003"}},
+        {"CégNeve DESC", true, {"00003", "00002", "00005", "00001", "00006", ""}},
+    };
+    for (const Case& c : cases) {
+        if (c.afterDelete && v.recordCount() == 6 && jobs.recordCount() == 6) {
+            ASSERT_TRUE(jobs.findFirst(QString::fromUtf8("[MunkalapSzáma] like \"00004\"")));
+            jobs.remove();
+        }
+        v.sort(QString::fromUtf8(c.sort));
+        EXPECT_EQ(column(v, "MunkalapSzáma"), c.numbers)
+            << c.sort << (c.afterDelete ? " after a delete" : "");
+    }
 }
 
 TEST_F(ViewTest, QueriesCompareTextCaseBlind) {

@@ -488,6 +488,25 @@ void Database::rowChanged(const QString& table, std::int64_t rowid, bool removed
     }
 }
 
+std::shared_ptr<const ColumnIndex> Database::cachedColumnIndex(const QString& table, const QString& column) {
+    const auto canonical = tableName(table);
+    const auto col = canonical ? this->column(*canonical, column) : std::nullopt;
+    if (!col)
+        return nullptr;
+    for (const IndexEntry& e : indexes_)
+        if (e.table == *canonical && e.column == col->name && e.gen == generation())
+            return e.index;
+    return nullptr;
+}
+
+bool Database::firstSearchOf(const QString& table, const QString& column) {
+    for (const auto& [t, c] : searched_)
+        if (sameName(t, table) && sameName(c, column))
+            return false;
+    searched_.emplace_back(table, column);
+    return true;
+}
+
 std::shared_ptr<const ColumnIndex> Database::columnIndex(const QString& table, const QString& column) {
     const auto canonical = tableName(table);
     if (!canonical)

@@ -93,6 +93,11 @@ public:
 
     // Cached column values (see ColumnIndex); rebuilt after any write.
     std::shared_ptr<const ColumnIndex> columnIndex(const QString& table, const QString& column);
+    // The cached values when they are current; null rather than reading the column.
+    std::shared_ptr<const ColumnIndex> cachedColumnIndex(const QString& table, const QString& column);
+    // True the first time a search looks at this column: one search is answered by a filtered scan, a
+    // column searched again is worth its ColumnIndex.
+    bool firstSearchOf(const QString& table, const QString& column);
 
     // Converts between stored SQLite values and Values by column type.
     static Value read(sqlite3_stmt* st, int col, ColumnType type);
@@ -117,6 +122,7 @@ private:
         std::shared_ptr<ColumnIndex> index;
     };
     std::vector<IndexEntry> indexes_;
+    std::vector<std::pair<QString, QString>> searched_;
 };
 
 } // namespace lapora

@@ -14,6 +14,8 @@
 
 namespace lapora {
 
+class Criteria;
+
 // A dynaset: one data file and one table or SELECT text. It keeps the row ids in order (a keyset) and fetches
 // row values on demand, with DAO's rules: a row added through the view shows last until the view is reopened,
 // Delete leaves no current row until the caller moves on, Null for a field never set.
@@ -97,6 +99,8 @@ private:
     Keyset runSource(Database& db, const QString& source, std::vector<Column>* cols, QString* table,
                      QString* selectList) const;
     Keyset sorted(const QString& sortText) const;
+    int scanFind(const Criteria& crit, int col, const QString& likeFilter) const; // row, or -1
+    bool foundAt(int row); // a search's end: stands on the row found or sets NoMatch
     const std::vector<Value>& row(int index) const;
     void requireCurrent() const;
     void requireOpen() const;
