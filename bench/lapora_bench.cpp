@@ -78,13 +78,6 @@ void figure(const std::string& name, double value, const char* unit) {
     std::fflush(stdout);
 }
 
-// CPU time of this process: on a loaded machine it says more than the wall clock about the work itself.
-double cpuMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1e6;
-}
-
 double fileMb(const QString& path) {
     return static_cast<double>(QFileInfo(path).size()) / (1024.0 * 1024.0);
 }
@@ -580,64 +573,6 @@ std::shared_ptr<Database> openLogFile(const QString& dir) {
     return Database::open(lapora::schema::kRegisztFile, dir);
 }
 
-// The log view's work in a process of its own, so its peak memory is the view's: open in date order,
-// MoveLast, RecordCount, the last row's action (open); header sort Akció DESC and the first row's action
-// (sort, the cold first click); a FindFirst on a freshly opened view (find). Then repeated clicks and
-// searches on the sorted view with the column's values cached. Prints "open sort find rows start-rss-kB
-// sort-again find-again".
-int logViewRun(const QString& dir, const QString& action, int expectedRow) {
-    const double startKb = statusMb("VmRSS") * 1024.0;
-    const QString select = QString::fromUtf8(kLogSelect);
-    auto t0 = SteadyClock::now();
-    double c0 = cpuMs();
-    auto db = openLogFile(dir);
-    auto v = std::make_unique<View>(db, select);
-    v->moveLast();
-    const int rows = v->recordCount();
-    if (v->field(4).asText().isEmpty())
-        throw std::runtime_error("no last row");
-    const double openMs = msSince(t0), openCpu = cpuMs() - c0;
-
-    t0 = SteadyClock::now();
-    c0 = cpuMs();
-    v->sort(QStringLiteral("Akció DESC"));
-    if (v->field(4).asText().isEmpty())
-        throw std::runtime_error("sorted view has no first row");
-    const double sortMs = msSince(t0), sortCpu = cpuMs() - c0;
-
-    // Further clicks go ascending, descending, ... as the grid's header does.
-    std::vector<double> again;
-    for (int i = 0; i < 6; ++i) {
-        t0 = SteadyClock::now();
-        v->sort(i % 2 ? QStringLiteral("Akció DESC") : QStringLiteral("Akció"));
-        again.push_back(msSince(t0));
-    }
-    const QString criteria = QStringLiteral("[Akció] like \"%1*\"").arg(action);
-    std::vector<double> findAgain;
-    for (int i = 0; i < 5; ++i) {
-        v->moveFirst();
-        t0 = SteadyClock::now();
-        if (!v->findFirst(criteria))
-            throw std::runtime_error("marked row not found");
-        findAgain.push_back(msSince(t0));
-    }
-    v.reset();
-    db.reset();
-
-    // The first search of a freshly opened view: nothing of the column read yet.
-    db = openLogFile(dir);
-    v = std::make_unique<View>(db, select);
-    t0 = SteadyClock::now();
-    c0 = cpuMs();
-    const bool found = v->findFirst(criteria);
-    const double findMs = msSince(t0), findCpu = cpuMs() - c0;
-    if (!found || v->position() != expectedRow)
-        throw std::runtime_error("marked row not found where it was put");
-    std::printf("%.3f %.3f %.3f %d %.0f %.3f %.3f %.3f %.3f %.3f\n", openMs, sortMs, findMs, rows, startKb,
-                openCpu, sortCpu, findCpu, median(again), median(findAgain));
-    return 0;
-}
-
 struct LogTurn {
     double open = 0, sort = 0, find = 0, startMb = 0, peakMb = 0, sortAgain = 0, findAgain = 0;
     double openCpu = 0, sortCpu = 0, findCpu = 0;
@@ -661,14 +596,15 @@ LogTurn logTurn(const std::vector<std::string>& argv, bool ours) {
 void benchLog(const QString& dir, int logRows, int turns) {
     const QString file = Database::resolve(lapora::schema::kRegisztFile, dir);
     warmPageCache(file);
-    const std::string self = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
-    const std::string floorProgram =
-        QFile::encodeName(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("log_floor")))
+    const auto sibling = [](const char* name) {
+        return QFile::encodeName(
+                   QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(name)))
             .toStdString();
+    };
     // The marked row stays ten rows before the generated ones' end: appended rows come after it.
-    const std::vector<std::string> oursArgv = {self, "--log-view", QFile::encodeName(dir).toStdString(),
+    const std::vector<std::string> oursArgv = {sibling("log_view"), QFile::encodeName(dir).toStdString(),
                                                kMarkedAction, std::to_string(logRows - 10 - 1)};
-    const std::vector<std::string> floorArgv = {floorProgram, QFile::encodeName(file).toStdString(),
+    const std::vector<std::string> floorArgv = {sibling("log_floor"), QFile::encodeName(file).toStdString(),
                                                 kMarkedAction};
     // A warm-up pair, not counted; then the turns, which side goes first alternating.
     logTurn(oursArgv, true);
@@ -1002,15 +938,6 @@ int main(int argc, char** argv) {
         return launchTool(argv + 2, false);
     if (argc >= 3 && std::strcmp(argv[1], "--run-measured") == 0)
         return launchTool(argv + 2, true);
-    if (argc >= 5 && std::strcmp(argv[1], "--log-view") == 0) {
-        try {
-            return logViewRun(QString::fromLocal8Bit(argv[2]), QString::fromUtf8(argv[3]),
-                              std::atoi(argv[4]));
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "lapora_bench: %s\n", e.what());
-            return 1;
-        }
-    }
     if (argc >= 3 && std::strcmp(argv[1], "--window-bench") == 0) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
