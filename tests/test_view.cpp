@@ -346,6 +346,16 @@ TEST_F(ViewTest, QueriesCompareTextCaseBlind) {
                      QString::fromUtf8("csavar Bt."), QString::fromUtf8("Kovács és Társa Kft.")})); // c < cs
 }
 
+TEST_F(ViewTest, NumbersKeptAsTextSortCharacterByCharacter) {
+    // Digits alone take a shortcut past the collator; mixed texts do not. One order for both.
+    View t(db, QStringLiteral("Laporak"));
+    for (const char* no : {"9", "10", "009", "00010", "1", "", "1a", "cs1", "c9"})
+        add(t, QDate(2013, 6, 1), "Kft.", no);
+    View v(db, QString::fromUtf8("select * from Laporak order by MunkalapSzáma"));
+    EXPECT_EQ(column(v, "MunkalapSzáma"), (QStringList{"", "00001", "00002", "00003", "00004", "00010", "009",
+                                                       "1", "10", "1a", "9", "c9", "cs1"}));
+}
+
 TEST_F(ViewTest, OtherQueriesAreReadOnlySnapshots) {
     // Grouping is no plain single-table select: its rows are read once and cannot be written back.
     View jobs(db, QStringLiteral("Laporak"));
