@@ -300,6 +300,42 @@ TEST_F(ViewTest, FirstSearchByScanAgreesWithLaterOnes) {
     }
 }
 
+TEST_F(ViewTest, ColumnValuesPastWhatASmallCellNames) {
+    // A column's cached values take a byte per row while they can; more distinct values widen the cells,
+    // both while the column is read and when a write through a view adds one.
+    db->executeRaw(
+        QString::fromUtf8("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 255) "
+                          "INSERT INTO \"Címzett\" (CimNev) SELECT printf('Cég %03d', 255 - i) FROM n"));
+    View v(db, QString::fromUtf8("Címzett"));
+    v.sort(QStringLiteral("CimNev DESC"));
+    EXPECT_EQ(v.field(QStringLiteral("CimNev")).asText(), QString::fromUtf8("Cég 254"));
+    v.addNew();
+    v.setField(QStringLiteral("CimNev"), Value::text(QString::fromUtf8("Zsiráf Kft.")));
+    v.update();
+    v.sort(QStringLiteral("CimNev"));
+    QStringList names = column(v, "CimNev");
+    ASSERT_EQ(names.size(), 256);
+    EXPECT_EQ(names.first(), QString::fromUtf8("Cég 000"));
+    EXPECT_EQ(names[128], QString::fromUtf8("Cég 128"));
+    EXPECT_EQ(names.last(), QString::fromUtf8("Zsiráf Kft."));
+    ASSERT_TRUE(v.findFirst(QString::fromUtf8("[CimNev] like \"zsi*\"")));
+    EXPECT_EQ(v.position(), 255);
+
+    db->executeRaw(
+        QString::fromUtf8("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 70000) "
+                          "INSERT INTO \"Címzett\" (CimNev) SELECT printf('Nagy %05d', 70000 - i) FROM n"));
+    View big(Database::open(QStringLiteral("lapora.mdb")),
+             QString::fromUtf8("Címzett")); // raw writes: a fresh read
+    big.sort(QStringLiteral("CimNev DESC"));
+    EXPECT_EQ(big.field(QStringLiteral("CimNev")).asText(), QString::fromUtf8("Zsiráf Kft."));
+    big.moveTo(1);
+    EXPECT_EQ(big.field(QStringLiteral("CimNev")).asText(), QString::fromUtf8("Nagy 69999"));
+    big.moveLast();
+    EXPECT_EQ(big.field(QStringLiteral("CimNev")).asText(), QString::fromUtf8("Cég 000"));
+    ASSERT_TRUE(big.findFirst(QString::fromUtf8("[CimNev] like \"Nagy 00005\"")));
+    EXPECT_EQ(big.position(), 70000 - 1 - 5 + 1); // after the 256 others, in descending order
+}
+
 TEST_F(ViewTest, SortKeepsTiesInBothDirections) {
     // Case-blind equal names tie; Null sorts first; a row deleted through another view (it reads all Null)
     // goes before even Null ascending and last descending.

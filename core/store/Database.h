@@ -40,13 +40,21 @@ private:
 struct ColumnIndex {
     Column column;
     std::vector<Value> distinct;
-    std::vector<std::int32_t> byRowid; // dense, -1 where no row; used when rowids are compact
+    // Dense, used when rowids are compact: id + 1 per rowid (0 where no row) in `width` bytes, as few as the
+    // number of distinct values allows (a million rows of a short list take 1 MB, not 4).
+    std::vector<std::uint8_t> cells;
+    int width = 1;
     std::unordered_map<std::int64_t, std::int32_t> sparse;
     bool dense = true;
     std::unordered_map<std::string, std::int32_t> ids; // stored form of a value -> its place in distinct
     std::int32_t idOf(std::int64_t rowid) const;
     void set(std::int64_t rowid, std::int32_t id); // -1: no such row
     void makeSparse();
+
+private:
+    std::size_t denseRows() const { return cells.size() / static_cast<std::size_t>(width); }
+    std::int32_t cell(std::size_t row) const;
+    void putCell(std::size_t row, std::uint32_t value);
 };
 
 // A data file. SQLite files are read-write, never created by opening; Jet files are read through libmdb,
