@@ -6,7 +6,8 @@
 // gathers the date-ordered keyset of the log table and reads the last row (open), then gathers the keyset
 // sorted by the action with SQLite's NOCASE, descending, ties in date order, and reads the first row (sort),
 // then finds in the sorted-by-date keyset the first row whose action starts with PATTERN (find). Prints
-// "open-ms sort-ms find-ms rows start-rss-kB open-cpu-ms sort-cpu-ms find-cpu-ms".
+// "open-ms sort-ms find-ms rows start-rss-kB open-cpu-ms sort-cpu-ms find-cpu-ms view-peak-kB" (view-peak:
+// the most held once both keysets were gathered).
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -27,15 +28,17 @@ static double cpuMs(void) {
     return (double)ts.tv_sec * 1000.0 + (double)ts.tv_nsec / 1e6;
 }
 
-static long rssKb(void) {
+// "VmRSS" or "VmHWM" of this process, in kB.
+static long statusKb(const char* key) {
     FILE* f = fopen("/proc/self/status", "r");
     char line[256];
     long kb = -1;
+    const size_t n = strlen(key);
     if (!f)
         return -1;
     while (fgets(line, sizeof line, f))
-        if (strncmp(line, "VmRSS:", 6) == 0)
-            kb = strtol(line + 6, NULL, 10);
+        if (strncmp(line, key, n) == 0 && line[n] == ':')
+            kb = strtol(line + n + 1, NULL, 10);
     fclose(f);
     return kb;
 }
@@ -93,7 +96,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: log_floor FILE PATTERN\n");
         return 2;
     }
-    const long startKb = rssKb();
+    const long startKb = statusKb("VmRSS");
     Keyset byDate = {}, byAction = {};
     sqlite3* db = NULL;
 
@@ -115,6 +118,7 @@ int main(int argc, char** argv) {
         fail(db, "sorted keyset");
     const double sortMs = nowMs() - t0, sortCpu = cpuMs() - c0;
     free(byAction.ids);
+    const long viewPeakKb = statusKb("VmHWM");
 
     // The matching rowids from one scan, then the first of them in the view's order.
     t0 = nowMs();
@@ -146,8 +150,8 @@ int main(int argc, char** argv) {
     if (found < 0)
         fail(NULL, "pattern not found");
 
-    printf("%.3f %.3f %.3f %zu %ld %.3f %.3f %.3f\n", openMs, sortMs, findMs, byDate.n, startKb, openCpu,
-           sortCpu, findCpu);
+    printf("%.3f %.3f %.3f %zu %ld %.3f %.3f %.3f %ld\n", openMs, sortMs, findMs, byDate.n, startKb, openCpu,
+           sortCpu, findCpu, viewPeakKb);
     free(hits.ids);
     free(byDate.ids);
     sqlite3_close(db);

@@ -4,7 +4,8 @@
 //   log_view FOLDER PATTERN ROW
 //
 // ROW: where the first row whose action starts with PATTERN stands in date order. Prints
-// "open sort find rows start-rss-kB open-cpu sort-cpu find-cpu sort-again find-again" (ms, kB).
+// "open sort find rows start-rss-kB open-cpu sort-cpu find-cpu view-peak-kB sort-again find-again" (ms, kB);
+// view-peak: the most the process held with the view open and sorted, before the fresh view of the search.
 #include "Database.h"
 #include "Schema.h"
 #include "StoreError.h"
@@ -46,6 +47,17 @@ double rssKb() {
         return -1;
     for (const QByteArray& line : f.readAll().split('\n'))
         if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble();
+    return -1;
+}
+
+// The most this process has held so far, in kB.
+double peakKb() {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').first().toDouble();
     return -1;
 }
@@ -96,6 +108,7 @@ int logViewRun(const QString& dir, const QString& action, int expectedRow) {
             throw std::runtime_error("marked row not found");
         findAgain.push_back(msSince(t0));
     }
+    const double viewPeakKb = peakKb(); // the view open and sorted; the fresh view below is another matter
     v.reset();
     db.reset();
 
@@ -108,8 +121,8 @@ int logViewRun(const QString& dir, const QString& action, int expectedRow) {
     const double findMs = msSince(t0), findCpu = cpuMs() - c0;
     if (!found || v->position() != expectedRow)
         throw std::runtime_error("marked row not found where it was put");
-    std::printf("%.3f %.3f %.3f %d %.0f %.3f %.3f %.3f %.3f %.3f\n", openMs, sortMs, findMs, rows, startKb,
-                openCpu, sortCpu, findCpu, median(again), median(findAgain));
+    std::printf("%.3f %.3f %.3f %d %.0f %.3f %.3f %.3f %.0f %.3f %.3f\n", openMs, sortMs, findMs, rows,
+                startKb, openCpu, sortCpu, findCpu, viewPeakKb, median(again), median(findAgain));
     return 0;
 }
 
