@@ -73,6 +73,31 @@ TEST_F(ViewTest, AddedRowShowsLastUntilReopened) {
               QStringLiteral("00000")); // first by date now
 }
 
+TEST_F(ViewTest, TableViewHoldsTheRowsOfItsOpening) {
+    // A view on a bare table reads its row ids only when first asked, yet holds the rows of its opening:
+    // rows added elsewhere meanwhile wait for a reopen; its own added rows show last.
+    View t(db, QStringLiteral("Laporak"));
+    View other(db, QStringLiteral("Laporak"));
+    add(other, QDate(2013, 6, 1), "Másik Kft.", "00005");
+    EXPECT_EQ(t.recordCount(), 4);
+    add(t, QDate(2012, 1, 1), "Saját Kft.", "00006");
+    EXPECT_EQ(t.recordCount(), 5);
+    t.moveLast();
+    EXPECT_EQ(t.field(QString::fromUtf8("MunkalapSzáma")).asText(), QStringLiteral("00006"));
+    t.requery();
+    EXPECT_EQ(t.recordCount(), 6);
+
+    View empty(db, QString::fromUtf8("Címzett"));
+    View writer(db, QString::fromUtf8("Címzett"));
+    writer.addNew();
+    writer.setField(QStringLiteral("CimNev"), Value::text(QStringLiteral("Új Kft.")));
+    writer.update();
+    EXPECT_TRUE(empty.eof());
+    EXPECT_TRUE(empty.bof());
+    EXPECT_FALSE(empty.hasCurrent());
+    EXPECT_EQ(empty.recordCount(), 0);
+}
+
 TEST_F(ViewTest, MovesAndEndMarks) {
     View v(db, kJobs);
     v.moveLast();

@@ -138,10 +138,10 @@ View::Keyset View::runSource(Database& db, const QString& source, std::vector<Co
         *table = *canonical;
         *selectList = QStringLiteral("*");
         *cols = db.columns(*canonical);
-        Statement st(db.handle(), QStringLiteral("SELECT rowid FROM ") + jetsql::quoteName(*canonical) +
-                                      QStringLiteral(" ORDER BY rowid"));
-        while (st.step())
-            ks.rowids.push_back(sqlite3_column_int64(st.get(), 0));
+        Statement st(db.handle(), QStringLiteral("SELECT max(rowid) FROM ") + jetsql::quoteName(*canonical));
+        st.step();
+        ks.pending = true;
+        ks.upTo = sqlite3_column_int64(st.get(), 0); // Null (no rows) reads as 0
         return ks;
     }
     const QString named = jetsql::sourceTable(source);
@@ -253,6 +253,28 @@ void View::close() {
     notify(Change::Rows);
 }
 
+void View::gatherKeys() const {
+    if (!keys_.pending || !db_)
+        return;
+    Statement st(db_->handle(), QStringLiteral("SELECT rowid FROM ") + jetsql::quoteName(table_) +
+                                    QStringLiteral(" WHERE rowid <= ?1 ORDER BY rowid"));
+    sqlite3_bind_int64(st.get(), 1, keys_.upTo);
+    std::vector<std::int64_t> ids;
+    while (st.step())
+        ids.push_back(sqlite3_column_int64(st.get(), 0));
+    keys_.rowids = std::move(ids);
+    keys_.pending = false;
+}
+
+bool View::gatherKeysQuietly() const {
+    try {
+        gatherKeys();
+        return true;
+    } catch (const StoreError&) {
+        return false;
+    }
+}
+
 void View::requireOpen() const {
     if (!db_)
         throw StoreError("view closed");
@@ -260,19 +282,21 @@ void View::requireOpen() const {
 
 int View::recordCount() const {
     requireOpen();
+    gatherKeys();
     return static_cast<int>(keys_.rowids.size());
 }
 
 bool View::eof() const {
-    return !db_ || pos_ >= static_cast<int>(keys_.rowids.size());
+    return !db_ || !gatherKeysQuietly() || pos_ >= static_cast<int>(keys_.rowids.size());
 }
 
 bool View::bof() const {
-    return !db_ || keys_.rowids.empty() || pos_ < 0;
+    return !db_ || !gatherKeysQuietly() || keys_.rowids.empty() || pos_ < 0;
 }
 
 bool View::hasCurrent() const {
-    return db_ && !deletedCurrent_ && pos_ >= 0 && pos_ < static_cast<int>(keys_.rowids.size());
+    return db_ && gatherKeysQuietly() && !deletedCurrent_ && pos_ >= 0 &&
+           pos_ < static_cast<int>(keys_.rowids.size());
 }
 
 void View::requireCurrent() const {
@@ -301,6 +325,7 @@ void View::aboutToMove() {
 
 void View::moveFirst() {
     requireOpen();
+    gatherKeys();
     if (keys_.rowids.empty())
         throw StoreError("no current record");
     aboutToMove();
@@ -311,6 +336,7 @@ void View::moveFirst() {
 
 void View::moveLast() {
     requireOpen();
+    gatherKeys();
     if (keys_.rowids.empty())
         throw StoreError("no current record");
     aboutToMove();
@@ -321,6 +347,7 @@ void View::moveLast() {
 
 void View::moveNext() {
     requireOpen();
+    gatherKeys();
     if (deletedCurrent_) {
         // After Delete the position already names the row that followed.
         deletedCurrent_ = false;
@@ -336,6 +363,7 @@ void View::moveNext() {
 
 void View::movePrevious() {
     requireOpen();
+    gatherKeys();
     if (deletedCurrent_) {
         deletedCurrent_ = false;
         pos_ = std::max(-1, pos_ - 1);
@@ -351,6 +379,7 @@ void View::movePrevious() {
 
 void View::moveTo(int row) {
     requireOpen();
+    gatherKeys();
     if (row < 0 || row >= static_cast<int>(keys_.rowids.size()))
         throw StoreError("no such row");
     if (row == pos_ && !deletedCurrent_)
@@ -389,6 +418,7 @@ void View::cancelUpdate() {
 
 void View::update() {
     writable();
+    gatherKeys();
     if (mode_ == EditMode::None)
         throw StoreError("update without edit");
     std::vector<int> set;
@@ -471,6 +501,7 @@ int View::fieldIndex(const QString& name) const {
 
 const std::vector<Value>& View::row(int index) const {
     requireOpen();
+    gatherKeys();
     if (index < 0 || index >= static_cast<int>(keys_.rowids.size()))
         throw StoreError("no such row");
     if (keys_.isSnapshot)
@@ -545,6 +576,7 @@ Value View::valueAt(int r, int c) const {
 
 bool View::findFirst(const QString& criteriaText) {
     requireOpen();
+    gatherKeys();
     const Criteria crit = Criteria::parse(criteriaText);
     const int col = fieldIndex(crit.field());
     if (col < 0)
@@ -637,6 +669,7 @@ View::Bookmark View::bookmark() const {
 
 void View::setBookmark(Bookmark b) {
     requireOpen();
+    gatherKeys();
     const auto it = std::find(keys_.rowids.begin(), keys_.rowids.end(), b);
     if (it == keys_.rowids.end())
         throw StoreError("bookmark not valid");
@@ -644,6 +677,7 @@ void View::setBookmark(Bookmark b) {
 }
 
 View::Keyset View::sorted(const QString& sortBy) const {
+    gatherKeys();
     QString s = sortBy.trimmed();
     bool desc = false;
     if (s.endsWith(QLatin1String(" DESC"), Qt::CaseInsensitive)) {

@@ -532,11 +532,12 @@ void LaporaX::activate() {
     Prompter& p = session_.prompter;
     const auto done = [this] { inActivation_ = false; };
 
-    // 1. Every data file must be readable.
+    // 1. Every data file must be readable. The job sheets' count is read; the settings and the log only need
+    // to be open (counting the log would read every one of its row ids for a view that only appends).
     try {
         laporakData_.recordCount();
-        parameterData_.recordCount();
-        regisztData_.recordCount();
+        if (!parameterData_.isOpen() || !regisztData_.isOpen())
+            throw StoreError("view closed");
     } catch (const StoreError&) {
         p.pointer(Pointer::Arrow);
         p.message(u("FIGYELEM! NINCS ADATBÁZIS!"), u("SÚLYOS HIBA! Nem találhatók az adatbázisok!"),
