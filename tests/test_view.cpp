@@ -294,7 +294,7 @@ TEST_F(ViewTest, FirstSearchByScanAgreesWithLaterOnes) {
                                "Zöld\U0001F600", "back\\slash Zrt."};
         int day = 1;
         for (const char* n : names) {
-            char no[8];
+            char no[16];
             std::snprintf(no, sizeof no, "%05d", 4 + day);
             add(t, QDate(2013, 6, day++), n, no);
         }
