@@ -1,5 +1,7 @@
-// Record-store figures, each printed as "name value unit" next to a command-line tool doing the same work.
-// The data is built by a child run of this program (--make-data DIR) so its memory never shows in ours.
+// Record-store and main-window figures, each printed as "name value unit" beside its floor: the same work
+// done by log_floor, a bare program on the SQLite API. Both sides run as child processes taken in turns (the
+// machine's load then weighs on both alike) and every figure is the median over the turns; the ratio is the
+// median of the turns' ratios. The data is built by a child run too (--make-data DIR).
 #include "DataGrid.h"
 #include "Database.h"
 #include "LaporaX.h"
@@ -35,9 +37,12 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <limits>
+#include <map>
 #include <memory>
 #include <random>
 #include <stdexcept>
@@ -57,6 +62,7 @@ constexpr int kJobRows = 100000;
 constexpr int kCompanyRows = 5000;
 constexpr int kStagingRows = 10000;
 constexpr int kRepeats = 3;
+constexpr int kDefaultTurns = 7;
 const char* const kMarkedAction = "Összesítő ellenőrzése 7Q";
 const char* const kLogSelect = "select * from Regisztrálás order by AkcióDátuma, AkcióIdeje";
 const char* const kLogSortDesc = "select * from Regisztrálás order by Akció DESC";
@@ -70,6 +76,13 @@ void figure(const std::string& name, double value, const char* unit) {
     const int decimals = u == "x" ? 2 : (u == "rows" || u == "rows/s" || u == "fields") ? 0 : 1;
     std::printf("%s %.*f %s\n", name.c_str(), decimals, value, unit);
     std::fflush(stdout);
+}
+
+// CPU time of this process: on a loaded machine it says more than the wall clock about the work itself.
+double cpuMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
 double fileMb(const QString& path) {
@@ -88,6 +101,14 @@ double statusMb(const char* key) {
     return -1;
 }
 
+// The machine is shared: the figures say how busy it was.
+std::string loadAverage() {
+    QFile f(QStringLiteral("/proc/loadavg"));
+    if (!f.open(QIODevice::ReadOnly))
+        return "unknown\n";
+    return f.readAll().toStdString();
+}
+
 // Reads a file through once so every timed run starts from a warm page cache.
 void warmPageCache(const QString& path) {
     QFile f(path);
@@ -101,11 +122,12 @@ void warmPageCache(const QString& path) {
 struct ToolRun {
     double ms = 0;
     double peakMb = 0;
+    std::string output; // what a measured program printed before the launcher's line
 };
 
 // Runs a tool through a small launcher (this program, started with --run-tool before Qt is up): a child
 // forked straight from here would count our own resident pages in its peak RSS.
-ToolRun runTool(const std::vector<std::string>& argv) {
+ToolRun runTool(const std::vector<std::string>& argv, bool measured = false) {
     int out[2];
     if (pipe(out) != 0)
         throw std::runtime_error("pipe failed");
@@ -115,7 +137,7 @@ ToolRun runTool(const std::vector<std::string>& argv) {
     posix_spawn_file_actions_addclose(&actions, out[0]);
     posix_spawn_file_actions_addclose(&actions, out[1]);
     const std::string self = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
-    std::vector<std::string> full = {self, "--run-tool"};
+    std::vector<std::string> full = {self, measured ? "--run-measured" : "--run-tool"};
     full.insert(full.end(), argv.begin(), argv.end());
     std::vector<char*> args;
     for (const std::string& a : full)
@@ -139,22 +161,30 @@ ToolRun runTool(const std::vector<std::string>& argv) {
         throw std::runtime_error(argv[0] + " failed");
     ToolRun r;
     long kb = 0;
-    if (std::sscanf(report.c_str(), "%lf %ld", &r.ms, &kb) != 2)
+    while (!report.empty() && report.back() == '\n')
+        report.pop_back();
+    const size_t cut = report.rfind('\n');
+    r.output = cut == std::string::npos ? std::string() : report.substr(0, cut);
+    if (std::sscanf(report.c_str() + (cut == std::string::npos ? 0 : cut + 1), "%lf %ld", &r.ms, &kb) != 2)
         throw std::runtime_error("no figures from the launcher");
     r.peakMb = static_cast<double>(kb) / 1024.0;
     return r;
 }
 
-// The launcher: runs argv with its output to /dev/null, then prints "wall-ms peak-rss-kB" of that run.
-int launchTool(char** argv) {
+// The launcher: runs argv with its output to /dev/null (or passed on, for a program that prints its own
+// figures), then prints "wall-ms peak-rss-kB" of that run as the last line.
+int launchTool(char** argv, bool passOutput) {
     const auto t0 = SteadyClock::now();
+    std::fflush(stdout);
     const pid_t pid = fork();
     if (pid < 0)
         return 1;
     if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        close(null);
+        if (!passOutput) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, STDOUT_FILENO);
+            close(null);
+        }
         execvp(argv[0], argv);
         _exit(127);
     }
@@ -169,7 +199,7 @@ int launchTool(char** argv) {
 
 ToolRun bestToolRun(const std::vector<std::string>& argv) {
     runTool(argv); // warm-up, not counted
-    ToolRun best{std::numeric_limits<double>::infinity(), 0};
+    ToolRun best{std::numeric_limits<double>::infinity(), 0, {}};
     for (int i = 0; i < kRepeats; ++i) {
         const ToolRun r = runTool(argv);
         best.ms = std::min(best.ms, r.ms);
@@ -523,6 +553,167 @@ int makeData(const QString& dir, int logRows) {
     return 0;
 }
 
+// ---- The log view (its own process, beside log_floor)
+
+double median(std::vector<double> v) {
+    if (v.empty())
+        return std::numeric_limits<double>::quiet_NaN();
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// One figure beside its floor: both medians, the median of the turns' ratios and the target for that ratio.
+void beside(const std::string& name, const std::vector<double>& ours, const std::vector<double>& floor,
+            const char* unit, double target) {
+    std::vector<double> ratios;
+    for (size_t i = 0; i < ours.size() && i < floor.size(); ++i)
+        ratios.push_back(ours[i] / floor[i]);
+    figure(name, median(ours), unit);
+    figure(name + "_floor", median(floor), unit);
+    figure(name + "_ratio", median(ratios), "x");
+    if (target > 0)
+        figure(name + "_target", target, "x");
+}
+
+std::shared_ptr<Database> openLogFile(const QString& dir) {
+    return Database::open(lapora::schema::kRegisztFile, dir);
+}
+
+struct LogTurn {
+    double open = 0, sort = 0, find = 0, startMb = 0, peakMb = 0, sortAgain = 0, findAgain = 0;
+    double openCpu = 0, sortCpu = 0, findCpu = 0, viewPeakMb = 0;
+    int rows = 0;
+};
+
+LogTurn logTurn(const std::vector<std::string>& argv, bool ours) {
+    const ToolRun r = runTool(argv, true);
+    LogTurn t;
+    double startKb = 0;
+    double viewPeakKb = 0;
+    const int n = std::sscanf(r.output.c_str(), "%lf %lf %lf %d %lf %lf %lf %lf %lf %lf %lf", &t.open,
+                              &t.sort, &t.find, &t.rows, &startKb, &t.openCpu, &t.sortCpu, &t.findCpu,
+                              &viewPeakKb, &t.sortAgain, &t.findAgain);
+    if (n != (ours ? 11 : 9))
+        throw std::runtime_error(argv[0] + " gave no figures");
+    t.viewPeakMb = viewPeakKb / 1024.0;
+    t.startMb = startKb / 1024.0;
+    t.peakMb = r.peakMb;
+    return t;
+}
+
+void benchLog(const QString& dir, int logRows, int turns) {
+    const QString file = Database::resolve(lapora::schema::kRegisztFile, dir);
+    warmPageCache(file);
+    const auto sibling = [](const char* name) {
+        return QFile::encodeName(
+                   QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(name)))
+            .toStdString();
+    };
+    // The marked row stays ten rows before the generated ones' end: appended rows come after it.
+    const std::vector<std::string> oursArgv = {sibling("log_view"), QFile::encodeName(dir).toStdString(),
+                                               kMarkedAction, std::to_string(logRows - 10 - 1)};
+    const std::vector<std::string> floorArgv = {sibling("log_floor"), QFile::encodeName(file).toStdString(),
+                                                kMarkedAction};
+    // A warm-up pair, not counted; then the turns, which side goes first alternating.
+    logTurn(oursArgv, true);
+    logTurn(floorArgv, false);
+    std::vector<LogTurn> ours, floor;
+    for (int i = 0; i < turns; ++i) {
+        if (i % 2) {
+            floor.push_back(logTurn(floorArgv, false));
+            ours.push_back(logTurn(oursArgv, true));
+        } else {
+            ours.push_back(logTurn(oursArgv, true));
+            floor.push_back(logTurn(floorArgv, false));
+        }
+        if (ours.back().rows != floor.back().rows || ours.back().rows < logRows)
+            throw std::runtime_error("the two sides saw different row counts");
+    }
+    auto pick = [](const std::vector<LogTurn>& ts, double LogTurn::*f) {
+        std::vector<double> out;
+        for (const LogTurn& t : ts)
+            out.push_back(t.*f);
+        return out;
+    };
+    auto sum = [&](const std::vector<LogTurn>& ts, double LogTurn::*a, double LogTurn::*b) {
+        std::vector<double> out;
+        for (const LogTurn& t : ts)
+            out.push_back(t.*a + t.*b);
+        return out;
+    };
+    figure("log_rows", ours.front().rows, "rows");
+    figure("log_turns", turns, "turns");
+    beside("log_open_movelast_ms", pick(ours, &LogTurn::open), pick(floor, &LogTurn::open), "ms", 1.05);
+    beside("log_open_movelast_cpu_ms", pick(ours, &LogTurn::openCpu), pick(floor, &LogTurn::openCpu), "ms",
+           1.05);
+    beside("log_open_sort_desc_ms", sum(ours, &LogTurn::open, &LogTurn::sort),
+           sum(floor, &LogTurn::open, &LogTurn::sort), "ms", 1.5);
+    beside("log_open_sort_desc_cpu_ms", sum(ours, &LogTurn::openCpu, &LogTurn::sortCpu),
+           sum(floor, &LogTurn::openCpu, &LogTurn::sortCpu), "ms", 1.5);
+    beside("log_sort_desc_cold_click_ms", pick(ours, &LogTurn::sort), pick(floor, &LogTurn::sort), "ms", 0);
+    beside("log_sort_desc_cold_click_cpu_ms", pick(ours, &LogTurn::sortCpu), pick(floor, &LogTurn::sortCpu),
+           "ms", 0);
+    figure("log_sort_click_again_ms", median(pick(ours, &LogTurn::sortAgain)), "ms");
+    beside("log_view_peak_rss_mb", pick(ours, &LogTurn::viewPeakMb), pick(floor, &LogTurn::viewPeakMb), "MB",
+           1.3);
+    beside("log_process_peak_rss_mb", pick(ours, &LogTurn::peakMb), pick(floor, &LogTurn::peakMb), "MB", 0);
+    figure("log_start_rss_mb", median(pick(ours, &LogTurn::startMb)), "MB");
+    figure("log_start_rss_mb_floor", median(pick(floor, &LogTurn::startMb)), "MB");
+    std::vector<double> oursGrowth, floorGrowth;
+    for (int i = 0; i < turns; ++i) {
+        oursGrowth.push_back(ours[static_cast<size_t>(i)].viewPeakMb - ours[static_cast<size_t>(i)].startMb);
+        floorGrowth.push_back(floor[static_cast<size_t>(i)].viewPeakMb -
+                              floor[static_cast<size_t>(i)].startMb);
+    }
+    beside("log_view_peak_growth_mb", oursGrowth, floorGrowth, "MB", 0);
+    beside("log_findfirst_cold_ms", pick(ours, &LogTurn::find), pick(floor, &LogTurn::find), "ms", 0);
+    beside("log_findfirst_cold_cpu_ms", pick(ours, &LogTurn::findCpu), pick(floor, &LogTurn::findCpu), "ms",
+           0);
+    figure("log_findfirst_cold_target", 100, "ms");
+    figure("log_findfirst_again_ms", median(pick(ours, &LogTurn::findAgain)), "ms");
+
+    // Appending a log row, through the ordered view and through a view on the bare table. Each append syncs
+    // the file, so the worst run is shown too.
+    const QString select = QString::fromUtf8(kLogSelect);
+    auto db = openLogFile(dir);
+    View log(db, select);
+    std::vector<double> appendMs;
+    double appendWorstMs = 0;
+    auto append = [&](View& v) {
+        const auto t0 = SteadyClock::now();
+        if (!lapora::writeLogEntry(v, QString::fromUtf8("Adatmentés"), QStringLiteral("LaporaX")))
+            throw std::runtime_error("log entry not written");
+        const double ms = msSince(t0);
+        appendWorstMs = std::max(appendWorstMs, ms);
+        return ms;
+    };
+    for (int i = 0; i < 5; ++i)
+        appendMs.push_back(append(log));
+    // The program logs nearly every action, so a search usually comes right after a log write.
+    const QString criteria = QStringLiteral("[Akció] like \"%1*\"").arg(QString::fromUtf8(kMarkedAction));
+    log.moveFirst();
+    auto t0 = SteadyClock::now();
+    log.findFirst(criteria);
+    const double findAfterAppendMs = msSince(t0);
+    View table(db, QString::fromUtf8("Regisztrálás"));
+    std::vector<double> appendTableMs;
+    for (int i = 0; i < 5; ++i)
+        appendTableMs.push_back(append(table));
+    figure("log_append_ms", median(appendMs), "ms");
+    figure("log_append_table_view_ms", median(appendTableMs), "ms");
+    figure("log_append_worst_ms", appendWorstMs, "ms");
+    figure("log_findfirst_after_append_ms", findAfterAppendMs, "ms");
+    figure("log_append_target", 100, "ms");
+
+    // The command-line tool printing every row as text, as extra lines: most of its time is formatting.
+    const ToolRun cliSelect = bestToolRun(sqliteCli(file, kLogSelect));
+    const ToolRun cliSort = bestToolRun(sqliteCli(file, kLogSortDesc));
+    figure("cli_select_ordered_ms", cliSelect.ms, "ms");
+    figure("cli_select_sort_desc_ms", cliSort.ms, "ms");
+    figure("cli_select_sort_desc_peak_rss_mb", cliSort.peakMb, "MB");
+}
+
 // ---- The main window (its own process, so its peak memory is its own)
 
 // Answers No to every question (so the first activation adds no row) and closes every window at once.
@@ -543,6 +734,27 @@ public:
     void showModal(QWidget* w) override { w->close(); }
 };
 
+// Notes when the window's first frame has been painted: the paint events of one frame come inside one
+// expose or update of the window, so the frame is complete when the event that carried the first of them
+// returns to the loop.
+class FrameWatch : public QObject {
+public:
+    explicit FrameWatch(QWidget* window) : window_(window) {}
+    bool painted() const { return painted_; }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Paint && o->isWidgetType() &&
+            (o == window_ || window_->isAncestorOf(static_cast<QWidget*>(o))))
+            painted_ = true;
+        return false;
+    }
+
+private:
+    QWidget* window_;
+    bool painted_ = false;
+};
+
 int windowBench(const QString& dir) {
     QDir::setCurrent(dir);
     SilentPrompter prompter;
@@ -551,50 +763,99 @@ int windowBench(const QString& dir) {
     bool ended = false;
     session.endProgram = [&] { ended = true; };
     figure("window_rss_before_mb", statusMb("VmRSS"), "MB");
-    // From creating the window to the end of its first activation.
+    // As the program starts: the window is made and shown, its activation runs from the event loop.
     const auto t0 = SteadyClock::now();
+    const double c0 = cpuMs();
     auto w = std::make_unique<lapora::LaporaX>(session);
-    w->activate();
-    const double startup = msSince(t0);
+    const double constructed = msSince(t0);
+    FrameWatch watch(w.get());
+    qApp->installEventFilter(&watch);
+    w->show();
+    double frame = -1, frameCpu = -1;
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (frame < 0 && watch.painted()) {
+            frame = msSince(t0);
+            frameCpu = cpuMs() - c0;
+        }
+        if (msSince(t0) > 60000)
+            throw std::runtime_error("no frame painted in a minute");
+        if (frame >= 0 && !w->firstActivation())
+            break;
+    }
+    const double activated = msSince(t0);
+    qApp->removeEventFilter(&watch);
     if (ended)
         throw std::runtime_error("the main window ended the program at start-up");
-    figure("window_startup_ms", startup, "ms");
-    figure("window_startup_target", 500, "ms");
+    figure("window_constructed_ms", constructed, "ms");
+    figure("window_first_frame_ms", frame, "ms");
+    figure("window_first_frame_cpu_ms", frameCpu, "ms");
+    figure("window_first_activation_done_ms", activated, "ms");
     figure("window_jobs_rows", w->jobs().recordCount(), "rows");
     figure("window_jobs_current_row", w->jobs().position() + 1, "rows");
     figure("window_startup_peak_rss_mb", statusMb("VmHWM"), "MB");
-    figure("window_startup_peak_rss_target", 150, "MB");
     auto* grid = w->findChild<lapora::DataGrid*>(QStringLiteral("DBGrid1"));
     if (!grid)
         throw std::runtime_error("no company grid");
-    for (const char* name : {"company_header_click_asc_ms", "company_header_click_desc_ms"}) {
-        const auto t = SteadyClock::now();
+    // The first click reads the column; the next ones (descending, ascending, ...) find it cached. Nine in
+    // all, so the tenth click's re-creation of the view stays out.
+    auto t = SteadyClock::now();
+    grid->clickHeader(0);
+    figure("company_header_click_cold_ms", msSince(t), "ms");
+    std::vector<double> again;
+    for (int i = 0; i < 8; ++i) {
+        t = SteadyClock::now();
         grid->clickHeader(0);
-        figure(name, msSince(t), "ms");
+        again.push_back(msSince(t));
     }
-    auto* jobsGrid = w->findChild<lapora::DataGrid*>(QStringLiteral("DBGrid2"));
-    if (jobsGrid) {
-        const auto t = SteadyClock::now();
-        w->jobs().moveFirst();
-        w->jobs().moveLast();
-        figure("window_jobs_first_last_ms", msSince(t), "ms");
-    }
+    figure("company_header_click_again_ms", median(again), "ms");
+    t = SteadyClock::now();
+    w->jobs().moveFirst();
+    w->jobs().moveLast();
+    figure("window_jobs_first_last_ms", msSince(t), "ms");
     figure("window_peak_rss_mb", statusMb("VmHWM"), "MB");
     return 0;
 }
 
-// ---- Measurements (parent process)
-
-double bestOf(const std::function<double()>& run) {
-    double best = std::numeric_limits<double>::infinity();
-    for (int i = 0; i < kRepeats; ++i)
-        best = std::min(best, run());
-    return best;
+// The window in fresh processes, one per turn: each figure the median over the turns.
+void benchWindow(const QString& dir, int turns) {
+    std::vector<std::string> order;
+    std::map<std::string, std::pair<std::vector<double>, std::string>> values;
+    for (int i = 0; i <= turns; ++i) {
+        QProcess window;
+        window.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        window.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--window-bench"), dir});
+        if (!window.waitForFinished(-1) || window.exitStatus() != QProcess::NormalExit ||
+            window.exitCode() != 0)
+            throw std::runtime_error("the main window benchmark failed");
+        if (i == 0)
+            continue; // warm-up
+        for (const QByteArray& line : window.readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> parts = line.split(' ');
+            if (parts.size() != 3)
+                continue;
+            const std::string name = parts[0].toStdString();
+            if (!values.count(name))
+                order.push_back(name);
+            values[name].first.push_back(parts[1].toDouble());
+            values[name].second = parts[2].toStdString();
+        }
+    }
+    for (const std::string& name : order) {
+        const auto& [v, unit] = values[name];
+        figure(name, median(v), unit.c_str());
+        if (name == "window_first_frame_ms")
+            figure("window_first_frame_target", 200, "ms");
+        if (name == "window_startup_peak_rss_mb")
+            figure("window_startup_peak_rss_target", 150, "MB");
+    }
 }
+
+// ---- Measurements (parent process)
 
 struct Paired {
     double ours = std::numeric_limits<double>::infinity();
-    ToolRun theirs{std::numeric_limits<double>::infinity(), 0};
+    ToolRun theirs{std::numeric_limits<double>::infinity(), 0, {}};
 };
 
 // Best of each side, the runs taken in turns: the machine's load then weighs on both sides alike.
@@ -609,133 +870,6 @@ Paired bestPaired(int repeats, const std::function<double()>& ours, const std::v
         p.theirs.peakMb = std::max(p.theirs.peakMb, r.peakMb);
     }
     return p;
-}
-
-void ratioFigures(const std::string& name, double ours, double theirs, double target) {
-    figure(name + "_ratio", ours / theirs, "x");
-    figure(name + "_target", target, "x");
-}
-
-std::shared_ptr<Database> openLogFile(const QString& dir) {
-    return Database::open(lapora::schema::kRegisztFile, dir);
-}
-
-void benchLog(const QString& dir, int logRows) {
-    const QString file = Database::resolve(lapora::schema::kRegisztFile, dir);
-    const QString select = QString::fromUtf8(kLogSelect);
-    warmPageCache(file);
-
-    // Open, MoveLast, RecordCount: what the log window does first.
-    int rows = 0;
-    auto openLog = [&] {
-        const auto t0 = SteadyClock::now();
-        auto db = openLogFile(dir);
-        View v(db, select);
-        v.moveLast();
-        rows = v.recordCount();
-        const QString last = v.field(4).asText();
-        const double ms = msSince(t0);
-        if (last.isEmpty())
-            throw std::runtime_error("no last row");
-        return ms;
-    };
-    const Paired open = bestPaired(kRepeats, openLog, sqliteCli(file, kLogSelect));
-    const double openMs = open.ours;
-    const ToolRun cliSelect = open.theirs;
-    figure("log_rows", rows, "rows");
-    figure("log_open_movelast_ms", openMs, "ms");
-    figure("cli_select_ordered_ms", cliSelect.ms, "ms");
-    ratioFigures("log_open_vs_cli", openMs, cliSelect.ms, 1.0);
-
-    // Header sort, first time on a freshly opened view, then again with the column's values cached.
-    double resortMs = std::numeric_limits<double>::infinity();
-    QString firstAction;
-    const auto sortOnce = [&] {
-        auto db = openLogFile(dir);
-        View v(db, select);
-        auto t0 = SteadyClock::now();
-        v.sort(QStringLiteral("Akció DESC"));
-        const double ms = msSince(t0);
-        firstAction = v.field(4).asText();
-        t0 = SteadyClock::now();
-        v.sort(QStringLiteral("Akció DESC"));
-        resortMs = std::min(resortMs, msSince(t0));
-        return ms;
-    };
-    const Paired sort = bestPaired(kRepeats, sortOnce, sqliteCli(file, kLogSortDesc));
-    const double sortMs = sort.ours;
-    const ToolRun cliSort = sort.theirs;
-    figure("log_sort_desc_ms", sortMs, "ms");
-    figure("log_sort_desc_cached_ms", resortMs, "ms");
-    figure("cli_select_sort_desc_ms", cliSort.ms, "ms");
-    ratioFigures("log_sort_vs_cli", sortMs, cliSort.ms, 2.0);
-    if (firstAction.isEmpty())
-        throw std::runtime_error("sorted view has no first row");
-
-    // FindFirst of a value ten rows from the end: cold (fresh file handle), then with the column cached.
-    const QString criteria = QStringLiteral("[Akció] like \"%1*\"").arg(QString::fromUtf8(kMarkedAction));
-    const int expected = logRows - 10 - 1;
-    std::shared_ptr<Database> db;
-    std::unique_ptr<View> log;
-    const double findColdMs = bestOf([&] {
-        log.reset();
-        db = openLogFile(dir);
-        log = std::make_unique<View>(db, select);
-        const auto t0 = SteadyClock::now();
-        const bool found = log->findFirst(criteria);
-        const double ms = msSince(t0);
-        if (!found || log->position() != expected)
-            throw std::runtime_error("marked row not found where it was put");
-        return ms;
-    });
-    const double findMs = bestOf([&] {
-        log->moveFirst();
-        const auto t0 = SteadyClock::now();
-        log->findFirst(criteria);
-        return msSince(t0);
-    });
-    const std::string likeSql = std::string("select * from Regisztrálás where Akció like '") + kMarkedAction +
-                                "%' order by AkcióDátuma, AkcióIdeje limit 1";
-    const ToolRun cliFind = bestToolRun(sqliteCli(file, likeSql.c_str()));
-    figure("log_findfirst_cold_ms", findColdMs, "ms");
-    figure("log_findfirst_ms", findMs, "ms");
-    figure("cli_find_ms", cliFind.ms, "ms");
-    figure("log_findfirst_target", 100, "ms");
-
-    // Appending a log row, through the ordered view and through a view on the bare table. Each append syncs
-    // the file, so the worst run is shown too.
-    double appendWorstMs = 0;
-    auto append = [&](View& v) {
-        const auto t0 = SteadyClock::now();
-        if (!lapora::writeLogEntry(v, QString::fromUtf8("Adatmentés"), QStringLiteral("LaporaX")))
-            throw std::runtime_error("log entry not written");
-        const double ms = msSince(t0);
-        appendWorstMs = std::max(appendWorstMs, ms);
-        return ms;
-    };
-    const double appendMs = bestOf([&] { return append(*log); });
-    // The program logs nearly every action, so a search usually comes right after a log write.
-    log->moveFirst();
-    auto t0 = SteadyClock::now();
-    log->findFirst(criteria);
-    const double findAfterAppendMs = msSince(t0);
-    View table(db, QString::fromUtf8("Regisztrálás"));
-    const double appendTableMs = bestOf([&] { return append(table); });
-    const double peakMb = statusMb("VmHWM");
-    const std::string insertSql = "insert into Regisztrálás values ('', '', date('now'), time('now'), "
-                                  "'Adatmentés', '/tmp', 0, 'LaporaX', 0, 'Lapora')";
-    const ToolRun cliInsert = bestToolRun(sqliteCli(file, insertSql.c_str()));
-    figure("log_append_ms", appendMs, "ms");
-    figure("log_append_table_view_ms", appendTableMs, "ms");
-    figure("log_append_worst_ms", appendWorstMs, "ms");
-    figure("log_findfirst_after_append_ms", findAfterAppendMs, "ms");
-    figure("cli_insert_ms", cliInsert.ms, "ms");
-    figure("log_append_target", 100, "ms");
-
-    figure("peak_rss_mb", peakMb, "MB");
-    figure("cli_select_ordered_peak_rss_mb", cliSelect.peakMb, "MB");
-    figure("cli_select_sort_desc_peak_rss_mb", cliSort.peakMb, "MB");
-    figure("peak_rss_target", 150, "MB");
 }
 
 void benchJet() {
@@ -774,28 +908,42 @@ void benchJet() {
     figure("mdb_export_peak_rss_mb", exportRun.peakMb, "MB");
 }
 
-int runBench(int logRows) {
+struct Options {
+    int logRows = kDefaultLogRows;
+    int turns = kDefaultTurns;
+    QString dataDir;  // kept between runs when given: built only when it holds no data yet
+    QStringList only; // log, jet, window; empty for all
+};
+
+int runBench(const Options& o) {
     const double startRss = statusMb("VmRSS");
     QTemporaryDir tmp;
     if (!tmp.isValid())
         throw std::runtime_error("no temporary folder");
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(
-        QCoreApplication::applicationFilePath(),
-        {QStringLiteral("--make-data"), tmp.path(), QStringLiteral("--log-rows"), QString::number(logRows)});
-    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
-        throw std::runtime_error("building the data failed");
-    std::fputs(child.readAllStandardOutput().constData(), stdout);
+    const QString dir = o.dataDir.isEmpty() ? tmp.path() : o.dataDir;
+    if (Database::resolve(lapora::schema::kRegisztFile, dir).isEmpty()) {
+        QDir().mkpath(dir);
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        child.start(
+            QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--make-data"), dir, QStringLiteral("--log-rows"), QString::number(o.logRows)});
+        if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+            throw std::runtime_error("building the data failed");
+        std::fputs(child.readAllStandardOutput().constData(), stdout);
+    }
     figure("rss_before_views_mb", startRss, "MB");
-    benchLog(tmp.path(), logRows);
-    benchJet();
-    QProcess window;
-    window.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    window.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--window-bench"), tmp.path()});
-    if (!window.waitForFinished(-1) || window.exitStatus() != QProcess::NormalExit || window.exitCode() != 0)
-        throw std::runtime_error("the main window benchmark failed");
-    std::fputs(window.readAllStandardOutput().constData(), stdout);
+    std::printf("# load average at the start: %s", loadAverage().c_str());
+    const auto wanted = [&](const char* part) {
+        return o.only.isEmpty() || o.only.contains(QLatin1String(part));
+    };
+    if (wanted("log"))
+        benchLog(dir, o.logRows, o.turns);
+    if (wanted("jet"))
+        benchJet();
+    if (wanted("window"))
+        benchWindow(dir, o.turns);
+    std::printf("# load average at the end: %s", loadAverage().c_str());
     return 0;
 }
 
@@ -803,7 +951,9 @@ int runBench(int logRows) {
 
 int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "--run-tool") == 0)
-        return launchTool(argv + 2);
+        return launchTool(argv + 2, false);
+    if (argc >= 3 && std::strcmp(argv[1], "--run-measured") == 0)
+        return launchTool(argv + 2, true);
     if (argc >= 3 && std::strcmp(argv[1], "--window-bench") == 0) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
@@ -818,24 +968,32 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();
-    int logRows = kDefaultLogRows;
-    QString dataDir;
+    Options o;
+    QString makeDir;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--log-rows") && i + 1 < args.size())
-            logRows = args[++i].toInt();
+            o.logRows = args[++i].toInt();
         else if (args[i] == QLatin1String("--make-data") && i + 1 < args.size())
-            dataDir = args[++i];
+            makeDir = args[++i];
+        else if (args[i] == QLatin1String("--data") && i + 1 < args.size())
+            o.dataDir = args[++i];
+        else if (args[i] == QLatin1String("--turns") && i + 1 < args.size())
+            o.turns = std::max(1, args[++i].toInt());
+        else if (args[i] == QLatin1String("--only") && i + 1 < args.size())
+            o.only = args[++i].split(QLatin1Char(','));
         else {
-            std::fprintf(stderr, "usage: lapora_bench [--log-rows N] [--make-data DIR]\n");
+            std::fprintf(stderr, "usage: lapora_bench [--log-rows N] [--turns N] [--data DIR] "
+                                 "[--only log,jet,window] [--make-data DIR]\n");
             return 2;
         }
     }
+    const int logRows = o.logRows;
     if (logRows < 100) {
         std::fprintf(stderr, "lapora_bench: --log-rows must be at least 100\n");
         return 2;
     }
     try {
-        return dataDir.isEmpty() ? runBench(logRows) : makeData(dataDir, logRows);
+        return makeDir.isEmpty() ? runBench(o) : makeData(makeDir, logRows);
     } catch (const lapora::StoreError& e) {
         std::fprintf(stderr, "lapora_bench: store error: %s\n", e.what());
     } catch (const std::exception& e) {

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 using namespace lapora;
 using lapora::test::WorkFolder;
 
@@ -69,6 +71,31 @@ TEST_F(ViewTest, AddedRowShowsLastUntilReopened) {
     v.requery();
     EXPECT_EQ(v.field(QString::fromUtf8("MunkalapSzáma")).asText(),
               QStringLiteral("00000")); // first by date now
+}
+
+TEST_F(ViewTest, TableViewHoldsTheRowsOfItsOpening) {
+    // A view on a bare table reads its row ids only when first asked, yet holds the rows of its opening:
+    // rows added elsewhere meanwhile wait for a reopen; its own added rows show last.
+    View t(db, QStringLiteral("Laporak"));
+    View other(db, QStringLiteral("Laporak"));
+    add(other, QDate(2013, 6, 1), "Másik Kft.", "00005");
+    EXPECT_EQ(t.recordCount(), 4);
+    add(t, QDate(2012, 1, 1), "Saját Kft.", "00006");
+    EXPECT_EQ(t.recordCount(), 5);
+    t.moveLast();
+    EXPECT_EQ(t.field(QString::fromUtf8("MunkalapSzáma")).asText(), QStringLiteral("00006"));
+    t.requery();
+    EXPECT_EQ(t.recordCount(), 6);
+
+    View empty(db, QString::fromUtf8("Címzett"));
+    View writer(db, QString::fromUtf8("Címzett"));
+    writer.addNew();
+    writer.setField(QStringLiteral("CimNev"), Value::text(QStringLiteral("Új Kft.")));
+    writer.update();
+    EXPECT_TRUE(empty.eof());
+    EXPECT_TRUE(empty.bof());
+    EXPECT_FALSE(empty.hasCurrent());
+    EXPECT_EQ(empty.recordCount(), 0);
 }
 
 TEST_F(ViewTest, MovesAndEndMarks) {
@@ -281,6 +308,115 @@ TEST_F(ViewTest, RequeryReturnsToTheSourceOrderAndDropsTheSort) {
     EXPECT_EQ(v.position(), 0);
 }
 
+TEST_F(ViewTest, FirstSearchByScanAgreesWithLaterOnes) {
+    // A column's first search scans with SQLite's LIKE as a coarse filter; later ones use the cached values.
+    // Both must find the same row, whatever in the pattern SQLite's LIKE reads otherwise.
+    {
+        View t(db, QStringLiteral("Laporak"));
+        const char* names[] = {"500 Bt.",        "50% kedvezmény Kft.", "axb Kft.",
+                               "a_b Kft.",       "\u212Aelvin Kft.",    "\u017Fas Bt.",
+                               "Zöld\U0001F600", "back\\slash Zrt."};
+        int day = 1;
+        for (const char* n : names) {
+            char no[16];
+            std::snprintf(no, sizeof no, "%05d", 4 + day);
+            add(t, QDate(2013, 6, day++), n, no);
+        }
+    }
+    struct Case {
+        const char* criteria;
+        const char* number; // nullptr: no match
+    };
+    const Case cases[] = {
+        {"[CégNeve] like \"50%*\"", "00006"},   {"[CégNeve] like \"a_b*\"", "00008"},
+        {"[CégNeve] like \"KEL*\"", "00009"},   {"[CégNeve] like \"sas*\"", "00010"},
+        {"[CégNeve] like \"zöld??\"", "00011"}, {"[CégNeve] like \"back\\*\"", "00012"},
+        {"[CégNeve] like \"#*\"", "00005"},     {"[CégNeve] like \"[x-z]*\"", "00011"},
+        {"[CégNeve] like \"árvíz*\"", "00001"}, {"[CégNeve] = \"KOVÁCS ÉS TÁRSA KFT.\"", "00003"},
+        {"[CégNeve] like \"Nincs*\"", nullptr}, {"[CégNeve] like \"*\"", "00001"},
+    };
+    for (const Case& c : cases) {
+        View v(Database::open(QStringLiteral("lapora.mdb")), kJobs);
+        for (const char* pass : {"first search", "second search"}) {
+            v.moveLast();
+            EXPECT_EQ(v.findFirst(QString::fromUtf8(c.criteria)), c.number != nullptr)
+                << c.criteria << ", " << pass;
+            if (c.number && v.hasCurrent()) {
+                EXPECT_EQ(v.field(QString::fromUtf8("MunkalapSzáma")).asText(), QString::fromUtf8(c.number))
+                    << c.criteria << ", " << pass;
+            }
+        }
+    }
+}
+
+TEST_F(ViewTest, ColumnValuesPastWhatASmallCellNames) {
+    // A column's cached values take a byte per row while they can; more distinct values widen the cells,
+    // both while the column is read and when a write through a view adds one.
+    db->executeRaw(
+        QString::fromUtf8("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 255) "
+                          "INSERT INTO \"Címzett\" (CimNev) SELECT printf('Cég %03d', 255 - i) FROM n"));
+    View v(db, QString::fromUtf8("Címzett"));
+    v.sort(QStringLiteral("CimNev DESC"));
+    EXPECT_EQ(v.field(QStringLiteral("CimNev")).asText(), QString::fromUtf8("Cég 254"));
+    v.addNew();
+    v.setField(QStringLiteral("CimNev"), Value::text(QString::fromUtf8("Zsiráf Kft.")));
+    v.update();
+    v.sort(QStringLiteral("CimNev"));
+    QStringList names = column(v, "CimNev");
+    ASSERT_EQ(names.size(), 256);
+    EXPECT_EQ(names.first(), QString::fromUtf8("Cég 000"));
+    EXPECT_EQ(names[128], QString::fromUtf8("Cég 128"));
+    EXPECT_EQ(names.last(), QString::fromUtf8("Zsiráf Kft."));
+    ASSERT_TRUE(v.findFirst(QString::fromUtf8("[CimNev] like \"zsi*\"")));
+    EXPECT_EQ(v.position(), 255);
+
+    db->executeRaw(
+        QString::fromUtf8("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 70000) "
+                          "INSERT INTO \"Címzett\" (CimNev) SELECT printf('Nagy %05d', 70000 - i) FROM n"));
+    View big(Database::open(QStringLiteral("lapora.mdb")),
+             QString::fromUtf8("Címzett")); // raw writes: a fresh read
+    big.sort(QStringLiteral("CimNev DESC"));
+    EXPECT_EQ(big.field(QStringLiteral("CimNev")).asText(), QString::fromUtf8("Zsiráf Kft."));
+    big.moveTo(1);
+    EXPECT_EQ(big.field(QStringLiteral("CimNev")).asText(), QString::fromUtf8("Nagy 69999"));
+    big.moveLast();
+    EXPECT_EQ(big.field(QStringLiteral("CimNev")).asText(), QString::fromUtf8("Cég 000"));
+    ASSERT_TRUE(big.findFirst(QString::fromUtf8("[CimNev] like \"Nagy 00005\"")));
+    EXPECT_EQ(big.position(), 70000 - 1 - 5 + 1); // after the 256 others, in descending order
+}
+
+TEST_F(ViewTest, SortKeepsTiesInBothDirections) {
+    // Case-blind equal names tie; Null sorts first; a row deleted through another view (it reads all Null)
+    // goes before even Null ascending and last descending.
+    View jobs(db, QStringLiteral("Laporak"));
+    add(jobs, QDate(2013, 6, 1), "cukor zrt.", "00005");
+    jobs.addNew();
+    jobs.setField(QString::fromUtf8("Dátum"), Value::date(QDate(2013, 7, 1)));
+    jobs.setField(QString::fromUtf8("MunkalapSzáma"), Value::text(QStringLiteral("00006")));
+    jobs.update();
+    View v(db, kJobs);
+    struct Case {
+        const char* sort;
+        bool afterDelete;
+        QStringList numbers;
+    };
+    const Case cases[] = {
+        {"CégNeve", false, {"00006", "00001", "00002", "00005", "00004", "00003"}},
+        {"CégNeve DESC", false, {"00003", "00004", "00002", "00005", "00001", "00006"}},
+        {"CégNeve", true, {"", "00006", "00001", "00002", "00005", "00003"}},
+        {"CégNeve DESC", true, {"00003", "00002", "00005", "00001", "00006", ""}},
+    };
+    for (const Case& c : cases) {
+        if (c.afterDelete && v.recordCount() == 6 && jobs.recordCount() == 6) {
+            ASSERT_TRUE(jobs.findFirst(QString::fromUtf8("[MunkalapSzáma] like \"00004\"")));
+            jobs.remove();
+        }
+        v.sort(QString::fromUtf8(c.sort));
+        EXPECT_EQ(column(v, "MunkalapSzáma"), c.numbers)
+            << c.sort << (c.afterDelete ? " after a delete" : "");
+    }
+}
+
 TEST_F(ViewTest, QueriesCompareTextCaseBlind) {
     View v(db, QString::fromUtf8("select * from laporak where CégNeve = 'KOVÁCS ÉS TÁRSA KFT.'"));
     EXPECT_EQ(v.recordCount(), 1);
@@ -293,6 +429,16 @@ TEST_F(ViewTest, QueriesCompareTextCaseBlind) {
         column(o, "CégNeve"),
         (QStringList{QString::fromUtf8("Árvíztűrő Kft."), QString::fromUtf8("Cukor Zrt."),
                      QString::fromUtf8("csavar Bt."), QString::fromUtf8("Kovács és Társa Kft.")})); // c < cs
+}
+
+TEST_F(ViewTest, NumbersKeptAsTextSortCharacterByCharacter) {
+    // Digits alone take a shortcut past the collator; mixed texts do not. One order for both.
+    View t(db, QStringLiteral("Laporak"));
+    for (const char* no : {"9", "10", "009", "00010", "1", "", "1a", "cs1", "c9"})
+        add(t, QDate(2013, 6, 1), "Kft.", no);
+    View v(db, QString::fromUtf8("select * from Laporak order by MunkalapSzáma"));
+    EXPECT_EQ(column(v, "MunkalapSzáma"), (QStringList{"", "00001", "00002", "00003", "00004", "00010", "009",
+                                                       "1", "10", "1a", "9", "c9", "cs1"}));
 }
 
 TEST_F(ViewTest, OtherQueriesAreReadOnlySnapshots) {

@@ -7,6 +7,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cstring>
+
 namespace lapora {
 
 namespace {
@@ -22,7 +25,25 @@ QCollator& collator() {
     return c;
 }
 
+bool onlyDigits(const char* p, int n) {
+    for (int i = 0; i < n; ++i)
+        if (p[i] < '0' || p[i] > '9')
+            return false;
+    return true;
+}
+
 int collate(void*, int la, const void* a, int lb, const void* b) {
+    const auto* pa = static_cast<const char*>(a);
+    const auto* pb = static_cast<const char*>(b);
+    // Numbers kept as text (job-sheet and invoice numbers) order by their digits, which is their bytes'
+    // order: no conversion, no collator, for most of the comparisons of an ORDER BY on such a column.
+    if (onlyDigits(pa, la) && onlyDigits(pb, lb)) {
+        const int n = std::min(la, lb);
+        const int r = n > 0 ? std::memcmp(pa, pb, static_cast<size_t>(n)) : 0;
+        return r != 0 ? (r < 0 ? -1 : 1) : (la < lb ? -1 : la > lb ? 1 : 0);
+    }
+    if (la == lb && (la == 0 || std::memcmp(pa, pb, static_cast<size_t>(la)) == 0))
+        return 0;
     const QString sa = QString::fromUtf8(static_cast<const char*>(a), la);
     const QString sb = QString::fromUtf8(static_cast<const char*>(b), lb);
     return compareHungarian(sa, sb);

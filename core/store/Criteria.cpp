@@ -100,6 +100,56 @@ bool LikePattern::matches(const QString& text) const {
     return pi == m;
 }
 
+namespace {
+
+// SQLite's LIKE folds ASCII letters only; "k" and "s" also stand for letters outside ASCII that fold to them
+// (the Kelvin sign, the long s). Such a letter, and any other one character of the Basic Plane, becomes "_";
+// what may match a part of a character (a surrogate) or a run becomes "%".
+void appendElement(QString& out, QChar folded, bool oneCharacter) {
+    const char16_t u = folded.unicode();
+    if (u >= 0x20 && u < 0x7f && u != u'k' && u != u's') {
+        if (folded == QLatin1Char('%') || folded == QLatin1Char('_') || folded == QLatin1Char('\\'))
+            out += QLatin1Char('\\');
+        out += folded;
+    } else if (oneCharacter && !folded.isSurrogate()) {
+        out += QLatin1Char('_');
+    } else if (!out.endsWith(QLatin1Char('%')) || out.endsWith(QLatin1String("\\%"))) {
+        out += QLatin1Char('%');
+    }
+}
+
+} // namespace
+
+QString LikePattern::sqlSuperset() const {
+    QString out;
+    for (const Element& e : elements_) {
+        switch (e.kind) {
+        case Element::Kind::Literal:
+            appendElement(out, e.chars[0], true);
+            break;
+        case Element::Kind::Digit:
+            out += QLatin1Char('_'); // one ASCII digit
+            break;
+        default:
+            appendElement(out, QChar(), false);
+            break;
+        }
+    }
+    return out;
+}
+
+QString Criteria::sqlTextFilter() const {
+    if (op_ == Op::Like)
+        return like_.sqlSuperset();
+    if (op_ == Op::EqualText) {
+        QString out;
+        for (QChar c : text_)
+            appendElement(out, c, true);
+        return out;
+    }
+    return {};
+}
+
 Criteria Criteria::parse(const QString& text) {
     Criteria c;
     const QString s = text.trimmed();

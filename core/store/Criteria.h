@@ -14,6 +14,9 @@ class LikePattern {
 public:
     explicit LikePattern(const QString& pattern);
     bool matches(const QString& text) const;
+    // A pattern for SQLite's LIKE (escape character "\\") that every text this pattern matches also
+    // matches: plain ASCII letters and marks stay, everything else widens to "%".
+    QString sqlSuperset() const;
 
 private:
     struct Element {
@@ -39,6 +42,9 @@ public:
 
     // A value is compared in its displayed form (a date as yyyy.MM.dd., so "2013.05*" finds May 2013).
     bool matches(const Value& v) const;
+    // For a text field: a pattern for SQLite's LIKE (escape "\\") that every stored text matching these
+    // criteria matches too, so a scan can leave most rows out; empty when there is none.
+    QString sqlTextFilter() const;
 
 private:
     Criteria() : like_(QString()) {}

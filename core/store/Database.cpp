@@ -15,6 +15,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace lapora {
@@ -145,26 +146,53 @@ void Statement::reset() {
 
 // ---- ColumnIndex
 
+std::int32_t ColumnIndex::cell(std::size_t row) const {
+    const std::uint8_t* p = cells.data() + row * static_cast<std::size_t>(width);
+    if (width == 1)
+        return static_cast<std::int32_t>(*p) - 1;
+    if (width == 2) {
+        std::uint16_t v;
+        std::memcpy(&v, p, sizeof v);
+        return static_cast<std::int32_t>(v) - 1;
+    }
+    std::uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+    return static_cast<std::int32_t>(v) - 1;
+}
+
+void ColumnIndex::putCell(std::size_t row, std::uint32_t value) {
+    std::uint8_t* p = cells.data() + row * static_cast<std::size_t>(width);
+    if (width == 1) {
+        *p = static_cast<std::uint8_t>(value);
+    } else if (width == 2) {
+        const auto v = static_cast<std::uint16_t>(value);
+        std::memcpy(p, &v, sizeof v);
+    } else {
+        std::memcpy(p, &value, sizeof value);
+    }
+}
+
 std::int32_t ColumnIndex::idOf(std::int64_t rowid) const {
     if (dense) {
-        if (rowid < 0 || rowid >= static_cast<std::int64_t>(byRowid.size()))
+        if (rowid < 0 || static_cast<std::uint64_t>(rowid) >= denseRows())
             return -1;
-        return byRowid[static_cast<size_t>(rowid)];
+        return cell(static_cast<std::size_t>(rowid));
     }
     auto it = sparse.find(rowid);
     return it == sparse.end() ? -1 : it->second;
 }
 
 void ColumnIndex::makeSparse() {
-    for (size_t r = 0; r < byRowid.size(); ++r)
-        if (byRowid[r] >= 0)
-            sparse[static_cast<std::int64_t>(r)] = byRowid[r];
-    byRowid = {};
+    for (std::size_t r = 0; r < denseRows(); ++r)
+        if (const std::int32_t id = cell(r); id >= 0)
+            sparse[static_cast<std::int64_t>(r)] = id;
+    cells = {};
+    width = 1;
     dense = false;
 }
 
 void ColumnIndex::set(std::int64_t rowid, std::int32_t id) {
-    if (dense && (rowid < 0 || rowid > 2 * static_cast<std::int64_t>(byRowid.size()) + 1024))
+    if (dense && (rowid < 0 || rowid > 2 * static_cast<std::int64_t>(denseRows()) + 1024))
         makeSparse();
     if (!dense) {
         if (id < 0)
@@ -173,9 +201,21 @@ void ColumnIndex::set(std::int64_t rowid, std::int32_t id) {
             sparse[rowid] = id;
         return;
     }
-    if (static_cast<size_t>(rowid) >= byRowid.size())
-        byRowid.resize(static_cast<size_t>(rowid) + 1, -1);
-    byRowid[static_cast<size_t>(rowid)] = id;
+    const auto value = static_cast<std::uint32_t>(id + 1);
+    if (const int need = value <= 0xff ? 1 : value <= 0xffff ? 2 : 4; need > width) {
+        // More distinct values than the cells can name: every cell gets wider.
+        ColumnIndex wider;
+        wider.width = need;
+        wider.cells.assign(denseRows() * static_cast<std::size_t>(need), 0);
+        for (std::size_t r = 0; r < denseRows(); ++r)
+            wider.putCell(r, static_cast<std::uint32_t>(cell(r) + 1));
+        cells = std::move(wider.cells);
+        width = need;
+    }
+    const auto row = static_cast<std::size_t>(rowid);
+    if (row >= denseRows())
+        cells.resize((row + 1) * static_cast<std::size_t>(width), 0);
+    putCell(row, value);
 }
 
 // ---- Database
@@ -507,6 +547,25 @@ void Database::rowChanged(const QString& table, std::int64_t rowid, bool removed
         idx.set(rowid, id);
         e.gen = generation();
     }
+}
+
+std::shared_ptr<const ColumnIndex> Database::cachedColumnIndex(const QString& table, const QString& column) {
+    const auto canonical = tableName(table);
+    const auto col = canonical ? this->column(*canonical, column) : std::nullopt;
+    if (!col)
+        return nullptr;
+    for (const IndexEntry& e : indexes_)
+        if (e.table == *canonical && e.column == col->name && e.gen == generation())
+            return e.index;
+    return nullptr;
+}
+
+bool Database::firstSearchOf(const QString& table, const QString& column) {
+    for (const auto& [t, c] : searched_)
+        if (sameName(t, table) && sameName(c, column))
+            return false;
+    searched_.emplace_back(table, column);
+    return true;
 }
 
 std::shared_ptr<const ColumnIndex> Database::columnIndex(const QString& table, const QString& column) {

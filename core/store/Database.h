@@ -40,13 +40,21 @@ private:
 struct ColumnIndex {
     Column column;
     std::vector<Value> distinct;
-    std::vector<std::int32_t> byRowid; // dense, -1 where no row; used when rowids are compact
+    // Dense, used when rowids are compact: id + 1 per rowid (0 where no row) in `width` bytes, as few as the
+    // number of distinct values allows (a million rows of a short list take 1 MB, not 4).
+    std::vector<std::uint8_t> cells;
+    int width = 1;
     std::unordered_map<std::int64_t, std::int32_t> sparse;
     bool dense = true;
     std::unordered_map<std::string, std::int32_t> ids; // stored form of a value -> its place in distinct
     std::int32_t idOf(std::int64_t rowid) const;
     void set(std::int64_t rowid, std::int32_t id); // -1: no such row
     void makeSparse();
+
+private:
+    std::size_t denseRows() const { return cells.size() / static_cast<std::size_t>(width); }
+    std::int32_t cell(std::size_t row) const;
+    void putCell(std::size_t row, std::uint32_t value);
 };
 
 // A data file. SQLite files are read-write, never created by opening; Jet files are read through libmdb,
@@ -96,6 +104,11 @@ public:
 
     // Cached column values (see ColumnIndex); rebuilt after any write.
     std::shared_ptr<const ColumnIndex> columnIndex(const QString& table, const QString& column);
+    // The cached values when they are current; null rather than reading the column.
+    std::shared_ptr<const ColumnIndex> cachedColumnIndex(const QString& table, const QString& column);
+    // True the first time a search looks at this column: one search is answered by a filtered scan, a
+    // column searched again is worth its ColumnIndex.
+    bool firstSearchOf(const QString& table, const QString& column);
 
     // Converts between stored SQLite values and Values by column type.
     static Value read(sqlite3_stmt* st, int col, ColumnType type);
@@ -120,6 +133,7 @@ private:
         std::shared_ptr<ColumnIndex> index;
     };
     std::vector<IndexEntry> indexes_;
+    std::vector<std::pair<QString, QString>> searched_;
 };
 
 } // namespace lapora

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string>
+#include <unordered_map>
 
 namespace lapora {
 
@@ -137,10 +139,10 @@ View::Keyset View::runSource(Database& db, const QString& source, std::vector<Co
         *table = *canonical;
         *selectList = QStringLiteral("*");
         *cols = db.columns(*canonical);
-        Statement st(db.handle(), QStringLiteral("SELECT rowid FROM ") + jetsql::quoteName(*canonical) +
-                                      QStringLiteral(" ORDER BY rowid"));
-        while (st.step())
-            ks.rowids.push_back(sqlite3_column_int64(st.get(), 0));
+        Statement st(db.handle(), QStringLiteral("SELECT max(rowid) FROM ") + jetsql::quoteName(*canonical));
+        st.step();
+        ks.pending = true;
+        ks.upTo = sqlite3_column_int64(st.get(), 0); // Null (no rows) reads as 0
         return ks;
     }
     const QString named = jetsql::sourceTable(source);
@@ -249,6 +251,28 @@ void View::close() {
     notify(Change::Rows);
 }
 
+void View::gatherKeys() const {
+    if (!keys_.pending || !db_)
+        return;
+    Statement st(db_->handle(), QStringLiteral("SELECT rowid FROM ") + jetsql::quoteName(table_) +
+                                    QStringLiteral(" WHERE rowid <= ?1 ORDER BY rowid"));
+    sqlite3_bind_int64(st.get(), 1, keys_.upTo);
+    std::vector<std::int64_t> ids;
+    while (st.step())
+        ids.push_back(sqlite3_column_int64(st.get(), 0));
+    keys_.rowids = std::move(ids);
+    keys_.pending = false;
+}
+
+bool View::gatherKeysQuietly() const {
+    try {
+        gatherKeys();
+        return true;
+    } catch (const StoreError&) {
+        return false;
+    }
+}
+
 void View::requireOpen() const {
     if (!db_)
         throw StoreError("view closed");
@@ -256,19 +280,21 @@ void View::requireOpen() const {
 
 int View::recordCount() const {
     requireOpen();
+    gatherKeys();
     return static_cast<int>(keys_.rowids.size());
 }
 
 bool View::eof() const {
-    return !db_ || pos_ >= static_cast<int>(keys_.rowids.size());
+    return !db_ || !gatherKeysQuietly() || pos_ >= static_cast<int>(keys_.rowids.size());
 }
 
 bool View::bof() const {
-    return !db_ || keys_.rowids.empty() || pos_ < 0;
+    return !db_ || !gatherKeysQuietly() || keys_.rowids.empty() || pos_ < 0;
 }
 
 bool View::hasCurrent() const {
-    return db_ && !deletedCurrent_ && pos_ >= 0 && pos_ < static_cast<int>(keys_.rowids.size());
+    return db_ && gatherKeysQuietly() && !deletedCurrent_ && pos_ >= 0 &&
+           pos_ < static_cast<int>(keys_.rowids.size());
 }
 
 void View::requireCurrent() const {
@@ -297,6 +323,7 @@ void View::aboutToMove() {
 
 void View::moveFirst() {
     requireOpen();
+    gatherKeys();
     if (keys_.rowids.empty())
         throw StoreError("no current record");
     aboutToMove();
@@ -307,6 +334,7 @@ void View::moveFirst() {
 
 void View::moveLast() {
     requireOpen();
+    gatherKeys();
     if (keys_.rowids.empty())
         throw StoreError("no current record");
     aboutToMove();
@@ -317,6 +345,7 @@ void View::moveLast() {
 
 void View::moveNext() {
     requireOpen();
+    gatherKeys();
     if (deletedCurrent_) {
         // After Delete the position already names the row that followed.
         deletedCurrent_ = false;
@@ -332,6 +361,7 @@ void View::moveNext() {
 
 void View::movePrevious() {
     requireOpen();
+    gatherKeys();
     if (deletedCurrent_) {
         deletedCurrent_ = false;
         pos_ = std::max(-1, pos_ - 1);
@@ -347,6 +377,7 @@ void View::movePrevious() {
 
 void View::moveTo(int row) {
     requireOpen();
+    gatherKeys();
     if (row < 0 || row >= static_cast<int>(keys_.rowids.size()))
         throw StoreError("no such row");
     if (row == pos_ && !deletedCurrent_)
@@ -385,6 +416,7 @@ void View::cancelUpdate() {
 
 void View::update() {
     writable();
+    gatherKeys();
     if (mode_ == EditMode::None)
         throw StoreError("update without edit");
     std::vector<int> set;
@@ -477,6 +509,7 @@ int View::fieldIndex(const QString& name) const {
 
 const std::vector<Value>& View::row(int index) const {
     requireOpen();
+    gatherKeys();
     if (index < 0 || index >= static_cast<int>(keys_.rowids.size()))
         throw StoreError("no such row");
     if (keys_.isSnapshot)
@@ -551,6 +584,7 @@ Value View::valueAt(int r, int c) const {
 
 bool View::findFirst(const QString& criteriaText) {
     requireOpen();
+    gatherKeys();
     const Criteria crit = Criteria::parse(criteriaText);
     const int col = fieldIndex(crit.field());
     if (col < 0)
@@ -562,8 +596,15 @@ bool View::findFirst(const QString& criteriaText) {
             if (crit.matches(row(i)[static_cast<size_t>(col)]))
                 found = i;
     } else {
+        const Column& c = columns_[static_cast<size_t>(col)];
+        const bool text = c.type == ColumnType::Text || c.type == ColumnType::LongText;
+        auto idx = db_->cachedColumnIndex(table_, c.name);
+        const QString filter = idx || !text ? QString() : crit.sqlTextFilter();
+        if (!idx && !filter.isEmpty() && db_->firstSearchOf(table_, c.name))
+            return foundAt(scanFind(crit, col, filter));
         // Every value is tested once per distinct value, then the rows are walked in the view's order.
-        const auto idx = db_->columnIndex(table_, columns_[static_cast<size_t>(col)].name);
+        if (!idx)
+            idx = db_->columnIndex(table_, c.name);
         std::vector<signed char> hit(idx->distinct.size(), -1);
         for (int i = 0; i < n && found < 0; ++i) {
             const std::int32_t id = idx->idOf(keys_.rowids[static_cast<size_t>(i)]);
@@ -576,6 +617,10 @@ bool View::findFirst(const QString& criteriaText) {
                 found = i;
         }
     }
+    return foundAt(found);
+}
+
+bool View::foundAt(int found) {
     noMatch_ = found < 0;
     if (found >= 0) {
         aboutToMove();
@@ -586,6 +631,45 @@ bool View::findFirst(const QString& criteriaText) {
     return !noMatch_;
 }
 
+int View::scanFind(const Criteria& crit, int col, const QString& likeFilter) const {
+    // SQLite's LIKE leaves out the rows that cannot match; the rest are tested once per distinct value.
+    const Column& c = columns_[static_cast<size_t>(col)];
+    const QString name = jetsql::quoteName(c.name);
+    Statement st(db_->handle(), QStringLiteral("SELECT rowid, ") + name + QStringLiteral(" FROM ") +
+                                    jetsql::quoteName(table_) + QStringLiteral(" WHERE ") + name +
+                                    QStringLiteral(" LIKE ?1 ESCAPE '\\'"));
+    const QByteArray pattern = likeFilter.toUtf8();
+    sqlite3_bind_text(st.get(), 1, pattern.constData(), static_cast<int>(pattern.size()), SQLITE_STATIC);
+    std::vector<std::int64_t> hits;
+    std::unordered_map<std::string, bool> tested;
+    std::string key;
+    while (st.step()) {
+        // The type first: reading a number as bytes would turn it into text.
+        const int type = sqlite3_column_type(st.get(), 1);
+        key.assign(1, static_cast<char>('0' + type));
+        if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+            const double d = sqlite3_column_double(st.get(), 1);
+            key.append(reinterpret_cast<const char*>(&d), sizeof d);
+        } else {
+            const auto* p = static_cast<const char*>(sqlite3_column_blob(st.get(), 1));
+            key.append(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(st.get(), 1)));
+        }
+        auto [it, inserted] = tested.try_emplace(key, false);
+        if (inserted)
+            it->second = crit.matches(Database::read(st.get(), 1, c.type));
+        if (it->second)
+            hits.push_back(sqlite3_column_int64(st.get(), 0));
+    }
+    if (hits.empty())
+        return -1;
+    std::sort(hits.begin(), hits.end());
+    const int n = static_cast<int>(keys_.rowids.size());
+    for (int i = 0; i < n; ++i)
+        if (std::binary_search(hits.begin(), hits.end(), keys_.rowids[static_cast<size_t>(i)]))
+            return i;
+    return -1;
+}
+
 View::Bookmark View::bookmark() const {
     requireCurrent();
     return keys_.rowids[static_cast<size_t>(pos_)];
@@ -593,6 +677,7 @@ View::Bookmark View::bookmark() const {
 
 void View::setBookmark(Bookmark b) {
     requireOpen();
+    gatherKeys();
     const auto it = std::find(keys_.rowids.begin(), keys_.rowids.end(), b);
     if (it == keys_.rowids.end())
         throw StoreError("bookmark not valid");
@@ -600,6 +685,7 @@ void View::setBookmark(Bookmark b) {
 }
 
 View::Keyset View::sorted(const QString& sortBy) const {
+    gatherKeys();
     QString s = sortBy.trimmed();
     bool desc = false;
     if (s.endsWith(QLatin1String(" DESC"), Qt::CaseInsensitive)) {
@@ -615,37 +701,42 @@ View::Keyset View::sorted(const QString& sortBy) const {
     const Column& c = columns_[static_cast<size_t>(col)];
     const bool text = c.type == ColumnType::Text || c.type == ColumnType::LongText;
     const size_t n = keys_.rowids.size();
-    std::vector<std::int32_t> rankOfRow(n);
+    // Ranks are small whole numbers (-1: the row is gone): a counting sort places every row in one pass,
+    // keeps ties in the row set's order, and needs no copy of the keyset beyond the result.
+    std::vector<std::int32_t> snapshotRank;
+    std::shared_ptr<const ColumnIndex> idx;
+    std::vector<std::int32_t> rank;
     if (keys_.isSnapshot) {
         std::vector<Value> vals;
         vals.reserve(n);
         for (size_t i = 0; i < n; ++i)
             vals.push_back((*keys_.snapshot)[static_cast<size_t>(keys_.rowids[i])][static_cast<size_t>(col)]);
-        const auto rank = rankDistinct(vals, text);
-        for (size_t i = 0; i < n; ++i)
-            rankOfRow[i] = rank[i];
+        snapshotRank = rankDistinct(vals, text);
     } else {
-        const auto idx = db_->columnIndex(table_, c.name);
-        const auto rank = rankDistinct(idx->distinct, text);
-        for (size_t i = 0; i < n; ++i) {
-            const std::int32_t id = idx->idOf(keys_.rowids[i]);
-            rankOfRow[i] = id < 0 ? -1 : rank[static_cast<size_t>(id)];
-        }
+        idx = db_->columnIndex(table_, c.name);
+        rank = rankDistinct(idx->distinct, text);
     }
-    std::vector<std::uint32_t> order(n);
-    std::iota(order.begin(), order.end(), 0u);
-    if (desc)
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::uint32_t a, std::uint32_t b) { return rankOfRow[a] > rankOfRow[b]; });
-    else
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::uint32_t a, std::uint32_t b) { return rankOfRow[a] < rankOfRow[b]; });
+    const auto rankAt = [&](size_t i) -> std::int32_t {
+        if (keys_.isSnapshot)
+            return snapshotRank[i];
+        const std::int32_t id = idx->idOf(keys_.rowids[i]);
+        return id < 0 ? -1 : rank[static_cast<size_t>(id)];
+    };
+    const std::vector<std::int32_t>& ranks = keys_.isSnapshot ? snapshotRank : rank;
+    const std::int32_t top = ranks.empty() ? -1 : *std::max_element(ranks.begin(), ranks.end());
+    // Bucket of a rank: ascending puts gone rows first, descending last.
+    const auto bucket = [&](std::int32_t r) { return static_cast<size_t>(desc ? top - r : r + 1); };
+    std::vector<std::uint32_t> start(static_cast<size_t>(top) + 3, 0);
+    for (size_t i = 0; i < n; ++i)
+        ++start[bucket(rankAt(i)) + 1];
+    for (size_t b = 1; b < start.size(); ++b)
+        start[b] += start[b - 1];
     Keyset out;
     out.isSnapshot = keys_.isSnapshot;
     out.snapshot = keys_.snapshot;
-    out.rowids.reserve(n);
-    for (std::uint32_t i : order)
-        out.rowids.push_back(keys_.rowids[i]);
+    out.rowids.resize(n);
+    for (size_t i = 0; i < n; ++i)
+        out.rowids[start[bucket(rankAt(i))]++] = keys_.rowids[i];
     return out;
 }
 

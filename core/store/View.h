@@ -14,6 +14,8 @@
 
 namespace lapora {
 
+class Criteria;
+
 // A dynaset: one data file and one table or SELECT text. It keeps the row ids in order (a keyset) and fetches
 // row values on demand, with DAO's rules: a row added through the view shows last until the view is reopened,
 // Delete leaves no current row until the caller moves on, Null for a field never set.
@@ -93,10 +95,18 @@ private:
         // Rows of a query that is no simple SELECT (read only); sorted copies share them.
         std::shared_ptr<const std::vector<std::vector<Value>>> snapshot;
         bool isSnapshot = false;
+        // A bare table's row ids are gathered on first need, those up to `upTo` (the highest at the open):
+        // a hidden log view that only appends never reads its million ids.
+        bool pending = false;
+        std::int64_t upTo = 0;
     };
     Keyset runSource(Database& db, const QString& source, std::vector<Column>* cols, QString* table,
                      QString* selectList) const;
     Keyset sorted(const QString& sortText) const;
+    void gatherKeys() const;        // StoreError when the table cannot be read
+    bool gatherKeysQuietly() const; // the same for the tests that do not throw: false on failure
+    int scanFind(const Criteria& crit, int col, const QString& likeFilter) const; // row, or -1
+    bool foundAt(int row); // a search's end: stands on the row found or sets NoMatch
     const std::vector<Value>& row(int index) const;
     void requireCurrent() const;
     void requireOpen() const;
@@ -109,7 +119,7 @@ private:
     QString table_;
     QString selectList_;
     std::vector<Column> columns_;
-    Keyset keys_;
+    mutable Keyset keys_;
     int pos_ = 0;
     bool deletedCurrent_ = false;
     bool noMatch_ = false;

@@ -567,12 +567,15 @@ void LaporaX::activate() {
     const auto done = [this] { inActivation_ = false; };
 
     // 1. Every data file must be readable, every view open: a file whose tables cannot all be read is not
-    // written into (LPMRep rebuilds it).
+    // written into (LPMRep rebuilds it). The log is only checked for being open: counting it would read every
+    // one of its row ids for a view that only appends.
     try {
         if (!legacyFile_.isEmpty() || filesBusy_)
             throw StoreError("not usable");
-        for (View* v : {&laporakData_, &cimzett_, &athozData_, &parameterData_, &regisztData_})
+        for (View* v : {&laporakData_, &cimzett_, &athozData_, &parameterData_})
             v->recordCount();
+        if (!regisztData_.isOpen())
+            throw StoreError("view closed");
     } catch (const StoreError&) {
         p.pointer(Pointer::Arrow);
         if (!legacyFile_.isEmpty())
