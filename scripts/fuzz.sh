@@ -31,6 +31,6 @@ for t in "${targets[@]}"; do
     findings="$dir/findings/$t"
     mkdir -p "$corpus" "$findings"
     echo "== fuzz_$t ${extra[*]}"
-    "$dir/bin/fuzz_$t" -jobs=1 -workers=1 -print_final_stats=1 -artifact_prefix="$findings/" \
+    "$dir/bin/fuzz_$t" -print_final_stats=1 -artifact_prefix="$findings/" \
         "${extra[@]}" "$corpus" "fuzz/corpus/$t"
 done
