@@ -40,6 +40,11 @@ int columnIndex(const std::vector<Column>& cols, const QString& name) {
     return -1;
 }
 
+// A time of day stored on Jet's day 0: a date-time, whose date part is 1899-12-30.
+Value dayZero(const QTime& t) {
+    return Value::dateTime(QDateTime(QDate(1899, 12, 30), t));
+}
+
 std::string describe(const Value& v) {
     switch (v.type()) {
     case Value::Type::Null:
@@ -398,10 +403,10 @@ TEST(JetFile, ValuesKeepTheirKind) {
         {"fakturo/LFAKT.MDB", "NYUGTA", 0, "TELJ_DATUM", Value()},
         {"fakturo/LFAKT.MDB", "NYUGTA", 1, "VEVOSZEKH", Value()},
         {"fakturo/LFAKT.MDB", "SZAMLAHE", 0, "DijbekéröSorszám", Value::text(QStringLiteral("DB-90/2013"))},
-        // Time-only values come out as times, dates as dates.
+        // Time-only values keep their day (day 0), dates at midnight come out as dates.
         {"legacy/lapora.mdb", "Laporak", 0, "Dátum", Value::date(QDate(2012, 2, 14))},
-        {"legacy/lapora.mdb", "Laporak", 0, "Idő", Value::time(QTime(8, 30))},
-        {"legacy/lapora.mdb", "Laporak", 11, "Idő", Value::time(QTime(16, 5))},
+        {"legacy/lapora.mdb", "Laporak", 0, "Idő", dayZero(QTime(8, 30))},
+        {"legacy/lapora.mdb", "Laporak", 11, "Idő", dayZero(QTime(16, 5))},
         {"legacy/lapora.mdb", "Laporak", 1, "Munkaóra", Value::number(3.5)},
         {"legacy/lapora.mdb", "Laporak", 5, "NettóÁr", Value()},
         {"legacy/lapora.mdb", "Laporak", 5, "Munkaóra", Value()},
@@ -425,8 +430,8 @@ TEST(JetFile, ValuesKeepTheirKind) {
          Value::text(QStringLiteral("C:\\LAPORA\\embléma.bmp"))},
         {"legacy/Regiszt.lpb", "Regisztrálás", 0, "Felhasználó", Value::text(QString(""))},
         {"legacy/Regiszt.lpb", "Regisztrálás", 0, "AkcióDátuma", Value::date(QDate(2013, 3, 4))},
-        {"legacy/Regiszt.lpb", "Regisztrálás", 0, "AkcióIdeje", Value::time(QTime(8, 2, 11))},
-        {"legacy/Regiszt.lpb", "Regisztrálás", 19, "AkcióIdeje", Value::time(QTime(17, 2, 33))},
+        {"legacy/Regiszt.lpb", "Regisztrálás", 0, "AkcióIdeje", dayZero(QTime(8, 2, 11))},
+        {"legacy/Regiszt.lpb", "Regisztrálás", 19, "AkcióIdeje", dayZero(QTime(17, 2, 33))},
         {"legacy/Regiszt.lpb", "Regisztrálás", 10, "Akció", Value::text(QStringLiteral("Törlés (adatsor)"))},
         {"legacy/Regiszt.lpb", "Regisztrálás", 19, "Számlaszám", Value::number(0)},
         // Warehouse: Sorszám key, EUR row, Null date.
@@ -574,10 +579,10 @@ TEST(JetFile, DateValuesFollowTheJetCalendar) {
         double stored;
         Value want;
     } cases[] = {
-        {0.0, Value::time(QTime(0, 0))},
-        {8.5 / 24, Value::time(QTime(8, 30))},
-        {0.999988425925926, Value::time(QTime(23, 59, 59))},
-        {0.3541666, Value::time(QTime(8, 30))},         // a hair before 08:30 rounds to the second
+        {0.0, dayZero(QTime(0, 0))},
+        {8.5 / 24, dayZero(QTime(8, 30))},
+        {0.999988425925926, dayZero(QTime(23, 59, 59))},
+        {0.3541666, dayZero(QTime(8, 30))},             // a hair before 08:30 rounds to the second
         {0.99999999, Value::date(QDate(1899, 12, 31))}, // rounds past midnight into the next day
         {1.0, Value::date(QDate(1899, 12, 31))},
         {2.75, Value::dateTime(QDateTime(QDate(1900, 1, 1), QTime(18, 0)))},
@@ -586,7 +591,7 @@ TEST(JetFile, DateValuesFollowTheJetCalendar) {
         // Before the zero day the fraction still counts forward from midnight.
         {-1.0, Value::date(QDate(1899, 12, 29))},
         {-1.25, Value::dateTime(QDateTime(QDate(1899, 12, 29), QTime(6, 0)))},
-        {-0.5, Value::time(QTime(12, 0))},
+        {-0.5, dayZero(QTime(12, 0))},
         {-36522.0, Value::date(QDate(1800, 1, 1))},
         {-109512.75, Value::dateTime(QDateTime(QDate(1600, 2, 29), QTime(18, 0)))},
         {-657434.0, Value::date(QDate(100, 1, 1))},

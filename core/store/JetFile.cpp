@@ -214,10 +214,10 @@ Value dateValue(double stored) {
         ++day;
     }
     const QTime time = QTime(0, 0).addSecs(int(secs));
-    if (day == 0)
-        return Value::time(time);
     const QDate date = kJetZeroDay.addDays(day);
-    if (secs == 0)
+    // Day 0 is a date like any other: a time of day stored on it keeps its day, so a copy into a date
+    // field gives 1899-12-30 and the value equals #12/30/1899#.
+    if (secs == 0 && day != 0)
         return Value::date(date);
     QDateTime dt(date, time);
     if (!dt.isValid() || dt.time() != time)
