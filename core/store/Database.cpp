@@ -395,12 +395,7 @@ void Database::loadJetTable(const QString& canonical) {
     try {
         executeRaw(QStringLiteral("BEGIN"));
         Statement st(db_, ins);
-        jet_->readRows(canonical, [&](const std::vector<Value>& row) {
-            st.reset();
-            for (size_t i = 0; i < cols.size() && i < row.size(); ++i)
-                bind(st.get(), static_cast<int>(i) + 1, row[i], cols[i].type);
-            st.step();
-        });
+        jet_->insertRows(canonical, st.get());
         executeRaw(QStringLiteral("COMMIT"));
     } catch (...) {
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);

@@ -1,0 +1,23 @@
+// lapora_jetread FILE [TABLE]: reads another program's Jet file for Lapora, in a process of its own, so
+// that a damaged file that crashes or hangs the Jet library cannot take the program with it. Writes the
+// stream described in JetStream.h on standard output.
+#include "JetReader.h"
+
+#include <cstdio>
+#include <exception>
+
+int main(int argc, char** argv) {
+    if (argc < 2 || argc > 3) {
+        std::fputs("usage: lapora_jetread FILE [TABLE]\n", stderr);
+        return 2;
+    }
+    try {
+        lapora::jetread::Out out(1);
+        lapora::jetread::run(argv[1], argc == 3 ? argv[2] : nullptr, out);
+        out.flush();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
