@@ -85,7 +85,8 @@ TEST(Database, DamagedJetTableFailsLoudly) {
     EXPECT_THROW(View(db, QStringLiteral("SZAMLA")), StoreError);
     View ok(db, QStringLiteral("ATUTAL")); // the rest of the file still reads
     EXPECT_EQ(ok.recordCount(), 4);
-    for (const char* f : {"corrupt/garbage.mdb", "corrupt/truncated.mdb"})
+    for (const char* f : {"corrupt/garbage.mdb", "corrupt/truncated.mdb", "corrupt/catalog-map-1.mdb",
+                          "corrupt/catalog-map-2.mdb"})
         EXPECT_THROW(Database::open(testData(QString::fromUtf8(f))), StoreError) << f;
 }
 

@@ -1,6 +1,7 @@
 #include "JetFile.h"
 #include "StoreError.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -208,6 +209,8 @@ TEST(JetFile, OpenFailsOnFilesThatCannotBeRead) {
     const QString paths[] = {
         data("corrupt/garbage.mdb"),
         data("corrupt/truncated.mdb"),
+        data("corrupt/catalog-map-1.mdb"), // these two crash the Jet library in the reader process
+        data("corrupt/catalog-map-2.mdb"),
         writeSqlite(dir),
         writeFile(dir, "notes.txt", "just some text\n"),
         writeFile(dir, "empty.mdb", {}),
@@ -609,4 +612,55 @@ TEST(JetFile, DateValuesFollowTheJetCalendar) {
         SCOPED_TRACE(d);
         EXPECT_THROW(jetdetail::dateValue(d), StoreError);
     }
+}
+
+// The reader runs in a process of its own; whatever that process does, this one sees a failed read and
+// carries on. Stand-in readers: shell scripts around the real one.
+TEST(JetFile, ReaderThatCrashesHangsOrTalksNonsenseFailsTheRead) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString real = JetFile::readerPath();
+    ASSERT_TRUE(QFileInfo(real).isExecutable()) << real.toStdString();
+    const struct {
+        const char* what;
+        const char* script; // $R is the real reader
+        bool catalogFails;  // already opening fails (else only reading the rows)
+    } cases[] = {
+        {"killed by a signal", "kill -SEGV $$", true},
+        {"hangs", "exec sleep 30", true},
+        {"hangs after the catalog",
+         "[ $# -eq 1 ] && exec \"$R\" \"$@\"; \"$R\" \"$@\" | head -c 12000; exec sleep 30", false},
+        {"not there", "exec /nonexistent/lapora_jetread \"$@\"", true},
+        {"writes something else", "printf 'LJR1\\377\\377\\377\\377'", true},
+        {"ends early", "[ $# -eq 1 ] && exec \"$R\" \"$@\"; \"$R\" \"$@\" | head -c 5000", false},
+        {"writes on after the end", "\"$R\" \"$@\"; printf x", true},
+        {"fails after writing it all", "\"$R\" \"$@\"; exit 1", true},
+        {"crashes while writing rows",
+         "[ $# -eq 1 ] && exec \"$R\" \"$@\"; \"$R\" \"$@\" | head -c 12000; kill -SEGV $$", false},
+        {"floods its error output", "[ $# -eq 1 ] && exec \"$R\" \"$@\"; yes damaged >&2", false},
+    };
+    JetFile::setTimeLimitForTests(1500, 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString script = dir.filePath(QStringLiteral("reader.sh"));
+        QFile::remove(script);
+        writeFile(dir, QStringLiteral("reader.sh"),
+                  QByteArray("#!/bin/sh\nR='") + QFile::encodeName(real) + "'\n" + c.script + "\n");
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        JetFile::setReaderForTests(script);
+        QElapsedTimer t;
+        t.start();
+        if (c.catalogFails) {
+            EXPECT_THROW(JetFile::open(data("fakturo/LFAKT.MDB")), StoreError);
+        } else {
+            std::unique_ptr<JetFile> f;
+            ASSERT_NO_THROW(f = JetFile::open(data("fakturo/LFAKT.MDB")));
+            EXPECT_THROW(readAll(*f, "ATUTAL"), StoreError);
+        }
+        EXPECT_LT(t.elapsed(), 10000);
+    }
+    JetFile::setReaderForTests(QString());
+    JetFile::setTimeLimitForTests(10000, 1000);
+    // The real reader again: the same file reads.
+    EXPECT_EQ(readAll(*JetFile::open(data("fakturo/LFAKT.MDB")), "ATUTAL").size(), 4u);
 }

@@ -157,18 +157,18 @@ public:
     }
 
     [[noreturn]] void failed(const std::string& what) {
-        std::string why = what;
-        if (pid_ > 0) {
+        {
             // Tell a crash or a refusal of the file from a stream that is merely malformed.
             const int status = reap();
             if (WIFSIGNALED(status))
-                why = "it died of signal " + std::to_string(WTERMSIG(status));
-            else if (WIFEXITED(status) && WEXITSTATUS(status) != 0)
-                why = "it failed";
+                throw StoreError("Jet reader: it died of signal " + std::to_string(WTERMSIG(status)));
+            if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
+                // Its own line says why it refused the file.
+                std::string why = err_text_.substr(0, err_text_.find('\n'));
+                throw StoreError("Jet reader: " + (why.empty() ? std::string("it failed") : why));
+            }
         }
-        while (!err_text_.empty() && (err_text_.back() == '\n' || err_text_.back() == '\r'))
-            err_text_.pop_back();
-        throw StoreError("Jet reader: " + why + (err_text_.empty() ? std::string() : ": " + err_text_));
+        throw StoreError("Jet reader: " + what);
     }
 
 private:
