@@ -2,6 +2,7 @@
 // that a damaged file that crashes or hangs the Jet library cannot take the program with it. Writes the
 // stream described in JetStream.h on standard output.
 #include "JetReader.h"
+#include "JetStream.h"
 
 #include <unistd.h>
 
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
             lapora::jetread::run(argv[1], argc == 3 ? argv[2] : nullptr, out);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "%s\n", e.what());
-            status = 1;
+            status = lapora::jetstream::kRefused;
         }
         out.flush();
     }

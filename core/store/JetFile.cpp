@@ -160,13 +160,18 @@ public:
         {
             // Tell a crash or a refusal of the file from a stream that is merely malformed.
             const int status = reap();
-            if (WIFSIGNALED(status))
-                throw StoreError("Jet reader: it died of signal " + std::to_string(WTERMSIG(status)));
-            if (WIFEXITED(status) && WEXITSTATUS(status) != 0) {
-                // Its own line says why it refused the file.
-                std::string why = err_text_.substr(0, err_text_.find('\n'));
-                throw StoreError("Jet reader: " + (why.empty() ? std::string("it failed") : why));
+            if (WIFEXITED(status) && WEXITSTATUS(status) == js::kRefused) {
+                // Its own last line says why it refused the file (the library may have warned before).
+                std::string why = err_text_;
+                while (!why.empty() && (why.back() == '\n' || why.back() == '\r'))
+                    why.pop_back();
+                why =
+                    why.substr(why.find_last_of('\n') == std::string::npos ? 0 : why.find_last_of('\n') + 1);
+                throw StoreError("Jet reader: " + (why.empty() ? std::string("it refused the file") : why));
             }
+            // A signal, or a sanitizer's or the runtime's own exit: the same to the caller.
+            if (WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) != 0))
+                throw StoreError("Jet reader: it crashed");
         }
         throw StoreError("Jet reader: " + what);
     }
@@ -214,8 +219,9 @@ private:
                 char tmp[4096];
                 const ssize_t n = ::read(err_, tmp, sizeof tmp);
                 if (n > 0) {
-                    if (err_text_.size() < 2048)
-                        err_text_.append(tmp, std::size_t(n));
+                    err_text_.append(tmp, std::size_t(n));
+                    if (err_text_.size() > 4096)
+                        err_text_.erase(0, err_text_.size() - 2048); // the last lines tell why
                 } else if (n == 0 || errno != EINTR) {
                     ::close(err_);
                     err_ = -1;

@@ -12,14 +12,15 @@
 //          Bool: u8
 //   str: u32 length, UTF-8 bytes
 //
-// A failure of the read is a line on standard error and exit status 1; anything but a whole stream and exit
-// status 0 is a failed read.
+// A file the reader refuses (damaged, no such table) is a line on standard error and exit status kRefused;
+// anything but a whole stream and exit status 0 is a failed read.
 namespace lapora::jetstream {
 
 inline constexpr char kMagic[4] = {'L', 'J', 'R', '1'};
 inline constexpr char kRows = 'R';
 inline constexpr char kRow = 'r';
 inline constexpr char kEnd = 'E';
+inline constexpr int kRefused = 4; // not 1: sanitizers and runtimes end a crashed program with 1
 
 enum Tag : std::uint8_t { Null = 0, Int = 1, Double = 2, Text = 3, DateTime = 4, Bool = 5 };
 
