@@ -1,17 +1,15 @@
 #include "JetReader.h"
 
+#include "ColumnType.h"
 #include "JetStream.h"
-#include "Value.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QString>
 
 // mdbtools.h pulls glib in inside its extern "C" block, so glib has to be seen first.
 #include <glib.h>
 
 #include <mdbtools.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -183,6 +181,16 @@ double numericValue(const unsigned char* p, int scale) {
     for (int i = 0; i < scale; ++i)
         v /= 10;
     return double((p[0] & 0x80) ? -v : v);
+}
+
+// Table names match without regard to case, accented letters included.
+bool sameName(const char* a, const char* b) {
+    gchar* fa = g_utf8_casefold(a, -1);
+    gchar* fb = g_utf8_casefold(b, -1);
+    const bool same = std::strcmp(fa, fb) == 0;
+    g_free(fa);
+    g_free(fb);
+    return same;
 }
 
 std::string nameOf(const MdbCatalogEntry* e) {
@@ -424,19 +432,25 @@ void Out::flush() {
 }
 
 void run(const char* path, const char* table, Out& out) {
-    const QString qpath = QString::fromLocal8Bit(path);
+    Reader r;
     // Checking the header first keeps libmdb away from files that are not databases at all.
     {
-        QFile f(qpath);
-        if (!f.open(QIODevice::ReadOnly))
+        const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        struct stat st {};
+        if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            if (fd >= 0)
+                ::close(fd);
             throw Failure("cannot open the file");
-        const QByteArray magic = f.read(4 + 15).mid(4);
-        if (magic != "Standard Jet DB" && magic != "Standard ACE DB")
+        }
+        char head[4 + 15] = {};
+        const ssize_t n = ::read(fd, head, sizeof head);
+        ::close(fd);
+        if (n != ssize_t(sizeof head) || (std::memcmp(head + 4, "Standard Jet DB", 15) != 0 &&
+                                          std::memcmp(head + 4, "Standard ACE DB", 15) != 0))
             throw Failure("not a Jet database");
+        r.fileSize = st.st_size;
     }
-    Reader r;
     r.path = path;
-    r.fileSize = QFileInfo(qpath).size();
     r.mdb.reset(mdb_open(path, MDB_NOFLAGS));
     if (!r.mdb)
         throw Failure("cannot open the file");
@@ -475,8 +489,7 @@ void run(const char* path, const char* table, Out& out) {
                 out.i32(ts.second);
             }
         }
-        if (table &&
-            QString::fromUtf8(e->object_name).compare(QString::fromUtf8(table), Qt::CaseInsensitive) == 0)
+        if (table && sameName(e->object_name, table))
             wanted = e;
     }
     if (!table)
