@@ -4,6 +4,7 @@
 // median of the turns' ratios. The data is built by a child run too (--make-data DIR).
 #include "DataGrid.h"
 #include "Database.h"
+#include "JetFile.h"
 #include "LaporaX.h"
 #include "LogEntry.h"
 #include "ModalHost.h"
@@ -906,6 +907,37 @@ void benchJet() {
     figure("jet_view_vs_mdb_export_target", 0.8, "x");
     figure("peak_rss_after_jet_mb", statusMb("VmHWM"), "MB");
     figure("mdb_export_peak_rss_mb", exportRun.peakMb, "MB");
+
+    // What the reader process costs: starting it on a small file (catalog only), and it alone reading the
+    // table into /dev/null; the rest of jet_view_read_ms is taking the stream in and the in-memory table.
+    const std::string reader = QFile::encodeName(lapora::JetFile::readerPath()).toStdString();
+    const QString small = QStringLiteral(LAPORA_BENCH_JET_SMALL_FILE);
+    double start = std::numeric_limits<double>::infinity(), alone = start;
+    for (int i = 0; i < 3 * kRepeats; ++i) {
+        start = std::min(start, runTool({reader, QFile::encodeName(small).toStdString()}).ms);
+        alone = std::min(alone, runTool({reader, QFile::encodeName(file).toStdString(), "ATUTAL"}).ms);
+    }
+    figure("jet_reader_start_ms", start, "ms");
+    figure("jet_reader_alone_ms", alone, "ms");
+
+    // A short table of short rows (the legacy log, 20 rows): the fixed cost of a read, two reader starts.
+    const QString log = QStringLiteral(LAPORA_BENCH_JET_LOG_FILE);
+    const QString logTable = QString::fromUtf8("Regisztrálás");
+    auto readLog = [&] {
+        const auto t0 = SteadyClock::now();
+        auto db = Database::open(log);
+        View v(db, logTable);
+        v.moveLast();
+        for (int r = 0; r < v.recordCount(); ++r)
+            for (int c = 0; c < v.fieldCount(); ++c)
+                (void)v.valueAt(r, c);
+        return msSince(t0);
+    };
+    const Paired small2 = bestPaired(
+        3 * kRepeats, readLog, {"mdb-export", QFile::encodeName(log).toStdString(), logTable.toStdString()});
+    figure("jet_log_table_read_ms", small2.ours, "ms");
+    figure("jet_log_table_mdb_export_ms", small2.theirs.ms, "ms");
+    figure("jet_log_table_vs_mdb_export_ratio", small2.theirs.ms / small2.ours, "x");
 }
 
 struct Options {
@@ -981,9 +1013,11 @@ int main(int argc, char** argv) {
             o.turns = std::max(1, args[++i].toInt());
         else if (args[i] == QLatin1String("--only") && i + 1 < args.size())
             o.only = args[++i].split(QLatin1Char(','));
+        else if (args[i] == QLatin1String("--jet-only"))
+            o.only = QStringList{QStringLiteral("jet")};
         else {
             std::fprintf(stderr, "usage: lapora_bench [--log-rows N] [--turns N] [--data DIR] "
-                                 "[--only log,jet,window] [--make-data DIR]\n");
+                                 "[--only log,jet,window] [--jet-only] [--make-data DIR]\n");
             return 2;
         }
     }

@@ -8,6 +8,7 @@ packages=(
     libsqlite3-dev sqlite3
     mdbtools mdbtools-dev libglib2.0-dev
     libgtest-dev
+    clang-14 libclang-rt-14-dev
     fonts-liberation
     poppler-utils xvfb
     cups printer-driver-cups-pdf

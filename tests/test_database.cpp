@@ -8,6 +8,7 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using namespace lapora;
 using lapora::test::testData;
@@ -84,7 +85,8 @@ TEST(Database, DamagedJetTableFailsLoudly) {
     EXPECT_THROW(View(db, QStringLiteral("SZAMLA")), StoreError);
     View ok(db, QStringLiteral("ATUTAL")); // the rest of the file still reads
     EXPECT_EQ(ok.recordCount(), 4);
-    for (const char* f : {"corrupt/garbage.mdb", "corrupt/truncated.mdb"})
+    for (const char* f : {"corrupt/garbage.mdb", "corrupt/truncated.mdb", "corrupt/catalog-map-1.mdb",
+                          "corrupt/catalog-map-2.mdb"})
         EXPECT_THROW(Database::open(testData(QString::fromUtf8(f))), StoreError) << f;
 }
 
@@ -129,3 +131,116 @@ TEST(Database, StatementsFailWithoutChangingAnything) {
 }
 
 } // namespace
+
+// Jet date-times on and before day 0 (dates/Regiszt.lpb: the first six AkcióDátuma values), read, compared
+// in SQL and copied into DATE, TIME and DATETIME fields row by row and by INSERT ... SELECT.
+TEST(Database, JetDateTimesKeepTheirDate) {
+    const QDate zero(1899, 12, 30);
+    const struct Case {
+        const char* what;
+        Value read;                         // as the Jet reader hands it out
+        const char* shown;                  // in the Hungarian forms, the Jet way
+        const char *date, *time, *dateTime; // stored forms after the copy
+    } cases[] = {
+        {"0.0: day 0 at midnight", Value::dateTime(QDateTime(zero, QTime(0, 0))), "00:00:00", "1899-12-30",
+         "00:00:00", "1899-12-30"},
+        {"0.75: a time on day 0", Value::dateTime(QDateTime(zero, QTime(18, 0))), "18:00:00", "1899-12-30",
+         "18:00:00", "1899-12-30 18:00:00"},
+        {"-1000.25: before day 0, with a time", Value::dateTime(QDateTime(QDate(1897, 4, 4), QTime(6, 0))),
+         "1897.04.04. 06:00:00", "1897-04-04", "06:00:00", "1897-04-04 06:00:00"},
+        {"-36522: before 1900 at midnight", Value::date(QDate(1800, 1, 1)), "1800.01.01.", "1800-01-01",
+         "00:00:00", "1800-01-01"},
+        {"41337.5: an ordinary date with a time", Value::dateTime(QDateTime(QDate(2013, 3, 4), QTime(12, 0))),
+         "2013.03.04. 12:00:00", "2013-03-04", "12:00:00", "2013-03-04 12:00:00"},
+        {"41338: an ordinary date", Value::date(QDate(2013, 3, 5)), "2013.03.05.", "2013-03-05", "00:00:00",
+         "2013-03-05"},
+    };
+    const int n = int(std::size(cases));
+    const QString jetPath = testData(QStringLiteral("dates/Regiszt.lpb"));
+    auto jet = Database::open(jetPath);
+    const QString akcioDatuma = QString::fromUtf8("AkcióDátuma");
+
+    // Read.
+    View source(jet, QString::fromUtf8("Regisztrálás"));
+    ASSERT_EQ(source.recordCount(), 20);
+    for (int i = 0; i < n; ++i) {
+        SCOPED_TRACE(cases[i].what);
+        source.moveTo(i);
+        const Value v = source.field(akcioDatuma);
+        EXPECT_TRUE(v == cases[i].read) << v.display().toStdString();
+        EXPECT_EQ(v.display(), QString::fromUtf8(cases[i].shown));
+    }
+
+    // Compared in SQL: only the stored 0.0 is #12/30/1899#; the order is the calendar's.
+    View zeroDay(jet, QString::fromUtf8("select * from Regisztrálás where AkcióDátuma = #12/30/1899#"));
+    ASSERT_EQ(zeroDay.recordCount(), 1);
+    EXPECT_TRUE(zeroDay.field(akcioDatuma) == cases[0].read);
+    EXPECT_EQ(View(jet, QString::fromUtf8("select * from Regisztrálás where AkcióDátuma < #1/1/1900#"))
+                  .recordCount(),
+              4);
+    View ordered(jet, QString::fromUtf8("select * from Regisztrálás order by AkcióDátuma"));
+    for (int want : {3, 2, 0, 1, 4, 5}) {
+        EXPECT_TRUE(ordered.field(akcioDatuma) == cases[want].read) << cases[want].what;
+        ordered.moveNext();
+    }
+
+    // Copied: into a file of the program's own, row by row through a view and by INSERT ... SELECT.
+    WorkFolder wf(false);
+    const QString target = wf.file(QStringLiteral("cel.lpb"));
+    {
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(target.toUtf8().constData(), &raw), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(raw,
+                               "CREATE TABLE Sorban (D DATE, T TIME, DT DATETIME);"
+                               "CREATE TABLE Egyben (D DATE, T TIME, DT DATETIME);",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(raw);
+    }
+    auto db = Database::open(target);
+    {
+        View rows(db, QStringLiteral("Sorban"));
+        for (int i = 0; i < n; ++i) {
+            SCOPED_TRACE(cases[i].what);
+            source.moveTo(i);
+            const Value v = source.field(akcioDatuma);
+            rows.addNew();
+            for (const char* f : {"D", "T", "DT"})
+                rows.setField(QString::fromLatin1(f), v);
+            ASSERT_NO_THROW(rows.update());
+        }
+    }
+    db->execute(QStringLiteral("INSERT INTO Egyben (D, T, DT) SELECT ") + akcioDatuma + QStringLiteral(", ") +
+                akcioDatuma + QStringLiteral(", ") + akcioDatuma + QStringLiteral(" FROM [") +
+                QDir::toNativeSeparators(jetPath) + QString::fromUtf8("].[Regisztrálás]"));
+
+    for (const char* table : {"Sorban", "Egyben"}) {
+        SCOPED_TRACE(table);
+        Statement st(db->handle(), QStringLiteral("SELECT D, T, DT FROM ") + QLatin1String(table) +
+                                       QStringLiteral(" ORDER BY rowid"));
+        View back(db, QLatin1String(table));
+        ASSERT_EQ(back.recordCount(), std::string(table) == "Sorban" ? n : 20);
+        for (int i = 0; i < n; ++i) {
+            SCOPED_TRACE(cases[i].what);
+            ASSERT_TRUE(st.step());
+            const auto text = [&](int col) {
+                return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), col)));
+            };
+            EXPECT_EQ(text(0), QLatin1String(cases[i].date));
+            EXPECT_EQ(text(1), QLatin1String(cases[i].time));
+            EXPECT_EQ(text(2), QLatin1String(cases[i].dateTime));
+            back.moveTo(i);
+            EXPECT_TRUE(back.field(QStringLiteral("D")) == Value::date(cases[i].read.asDate()));
+            EXPECT_TRUE(back.field(QStringLiteral("T")) == Value::time(cases[i].read.asDateTime().time()));
+            EXPECT_TRUE(back.field(QStringLiteral("DT")) == cases[i].read);
+        }
+        EXPECT_EQ(View(db, QStringLiteral("select * from ") + QLatin1String(table) +
+                               QStringLiteral(" where D = #12/30/1899#"))
+                      .recordCount(),
+                  2);
+        EXPECT_EQ(View(db, QStringLiteral("select * from ") + QLatin1String(table) +
+                               QStringLiteral(" where DT = #12/30/1899#"))
+                      .recordCount(),
+                  1);
+    }
+}

@@ -1,6 +1,7 @@
 #include "JetFile.h"
 #include "StoreError.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -38,6 +39,11 @@ int columnIndex(const std::vector<Column>& cols, const QString& name) {
     }
     ADD_FAILURE() << "no field " << name.toStdString();
     return -1;
+}
+
+// A time of day stored on Jet's day 0: a date-time, whose date part is 1899-12-30.
+Value dayZero(const QTime& t) {
+    return Value::dateTime(QDateTime(QDate(1899, 12, 30), t));
 }
 
 std::string describe(const Value& v) {
@@ -203,6 +209,8 @@ TEST(JetFile, OpenFailsOnFilesThatCannotBeRead) {
     const QString paths[] = {
         data("corrupt/garbage.mdb"),
         data("corrupt/truncated.mdb"),
+        data("corrupt/catalog-map-1.mdb"), // these two crash the Jet library in the reader process
+        data("corrupt/catalog-map-2.mdb"),
         writeSqlite(dir),
         writeFile(dir, "notes.txt", "just some text\n"),
         writeFile(dir, "empty.mdb", {}),
@@ -398,10 +406,10 @@ TEST(JetFile, ValuesKeepTheirKind) {
         {"fakturo/LFAKT.MDB", "NYUGTA", 0, "TELJ_DATUM", Value()},
         {"fakturo/LFAKT.MDB", "NYUGTA", 1, "VEVOSZEKH", Value()},
         {"fakturo/LFAKT.MDB", "SZAMLAHE", 0, "DijbekéröSorszám", Value::text(QStringLiteral("DB-90/2013"))},
-        // Time-only values come out as times, dates as dates.
+        // Time-only values keep their day (day 0), dates at midnight come out as dates.
         {"legacy/lapora.mdb", "Laporak", 0, "Dátum", Value::date(QDate(2012, 2, 14))},
-        {"legacy/lapora.mdb", "Laporak", 0, "Idő", Value::time(QTime(8, 30))},
-        {"legacy/lapora.mdb", "Laporak", 11, "Idő", Value::time(QTime(16, 5))},
+        {"legacy/lapora.mdb", "Laporak", 0, "Idő", dayZero(QTime(8, 30))},
+        {"legacy/lapora.mdb", "Laporak", 11, "Idő", dayZero(QTime(16, 5))},
         {"legacy/lapora.mdb", "Laporak", 1, "Munkaóra", Value::number(3.5)},
         {"legacy/lapora.mdb", "Laporak", 5, "NettóÁr", Value()},
         {"legacy/lapora.mdb", "Laporak", 5, "Munkaóra", Value()},
@@ -425,8 +433,8 @@ TEST(JetFile, ValuesKeepTheirKind) {
          Value::text(QStringLiteral("C:\\LAPORA\\embléma.bmp"))},
         {"legacy/Regiszt.lpb", "Regisztrálás", 0, "Felhasználó", Value::text(QString(""))},
         {"legacy/Regiszt.lpb", "Regisztrálás", 0, "AkcióDátuma", Value::date(QDate(2013, 3, 4))},
-        {"legacy/Regiszt.lpb", "Regisztrálás", 0, "AkcióIdeje", Value::time(QTime(8, 2, 11))},
-        {"legacy/Regiszt.lpb", "Regisztrálás", 19, "AkcióIdeje", Value::time(QTime(17, 2, 33))},
+        {"legacy/Regiszt.lpb", "Regisztrálás", 0, "AkcióIdeje", dayZero(QTime(8, 2, 11))},
+        {"legacy/Regiszt.lpb", "Regisztrálás", 19, "AkcióIdeje", dayZero(QTime(17, 2, 33))},
         {"legacy/Regiszt.lpb", "Regisztrálás", 10, "Akció", Value::text(QStringLiteral("Törlés (adatsor)"))},
         {"legacy/Regiszt.lpb", "Regisztrálás", 19, "Számlaszám", Value::number(0)},
         // Warehouse: Sorszám key, EUR row, Null date.
@@ -574,10 +582,10 @@ TEST(JetFile, DateValuesFollowTheJetCalendar) {
         double stored;
         Value want;
     } cases[] = {
-        {0.0, Value::time(QTime(0, 0))},
-        {8.5 / 24, Value::time(QTime(8, 30))},
-        {0.999988425925926, Value::time(QTime(23, 59, 59))},
-        {0.3541666, Value::time(QTime(8, 30))},         // a hair before 08:30 rounds to the second
+        {0.0, dayZero(QTime(0, 0))},
+        {8.5 / 24, dayZero(QTime(8, 30))},
+        {0.999988425925926, dayZero(QTime(23, 59, 59))},
+        {0.3541666, dayZero(QTime(8, 30))},             // a hair before 08:30 rounds to the second
         {0.99999999, Value::date(QDate(1899, 12, 31))}, // rounds past midnight into the next day
         {1.0, Value::date(QDate(1899, 12, 31))},
         {2.75, Value::dateTime(QDateTime(QDate(1900, 1, 1), QTime(18, 0)))},
@@ -586,7 +594,7 @@ TEST(JetFile, DateValuesFollowTheJetCalendar) {
         // Before the zero day the fraction still counts forward from midnight.
         {-1.0, Value::date(QDate(1899, 12, 29))},
         {-1.25, Value::dateTime(QDateTime(QDate(1899, 12, 29), QTime(6, 0)))},
-        {-0.5, Value::time(QTime(12, 0))},
+        {-0.5, dayZero(QTime(12, 0))},
         {-36522.0, Value::date(QDate(1800, 1, 1))},
         {-109512.75, Value::dateTime(QDateTime(QDate(1600, 2, 29), QTime(18, 0)))},
         {-657434.0, Value::date(QDate(100, 1, 1))},
@@ -604,4 +612,55 @@ TEST(JetFile, DateValuesFollowTheJetCalendar) {
         SCOPED_TRACE(d);
         EXPECT_THROW(jetdetail::dateValue(d), StoreError);
     }
+}
+
+// The reader runs in a process of its own; whatever that process does, this one sees a failed read and
+// carries on. Stand-in readers: shell scripts around the real one.
+TEST(JetFile, ReaderThatCrashesHangsOrTalksNonsenseFailsTheRead) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString real = JetFile::readerPath();
+    ASSERT_TRUE(QFileInfo(real).isExecutable()) << real.toStdString();
+    const struct {
+        const char* what;
+        const char* script; // $R is the real reader
+        bool catalogFails;  // already opening fails (else only reading the rows)
+    } cases[] = {
+        {"killed by a signal", "kill -SEGV $$", true},
+        {"hangs", "exec sleep 30", true},
+        {"hangs after the catalog",
+         "[ $# -eq 1 ] && exec \"$R\" \"$@\"; \"$R\" \"$@\" | head -c 12000; exec sleep 30", false},
+        {"not there", "exec /nonexistent/lapora_jetread \"$@\"", true},
+        {"writes something else", "printf 'LJR1\\377\\377\\377\\377'", true},
+        {"ends early", "[ $# -eq 1 ] && exec \"$R\" \"$@\"; \"$R\" \"$@\" | head -c 5000", false},
+        {"writes on after the end", "\"$R\" \"$@\"; printf x", true},
+        {"fails after writing it all", "\"$R\" \"$@\"; exit 1", true},
+        {"crashes while writing rows",
+         "[ $# -eq 1 ] && exec \"$R\" \"$@\"; \"$R\" \"$@\" | head -c 12000; kill -SEGV $$", false},
+        {"floods its error output", "[ $# -eq 1 ] && exec \"$R\" \"$@\"; yes damaged >&2", false},
+    };
+    JetFile::setTimeLimitForTests(1500, 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString script = dir.filePath(QStringLiteral("reader.sh"));
+        QFile::remove(script);
+        writeFile(dir, QStringLiteral("reader.sh"),
+                  QByteArray("#!/bin/sh\nR='") + QFile::encodeName(real) + "'\n" + c.script + "\n");
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        JetFile::setReaderForTests(script);
+        QElapsedTimer t;
+        t.start();
+        if (c.catalogFails) {
+            EXPECT_THROW(JetFile::open(data("fakturo/LFAKT.MDB")), StoreError);
+        } else {
+            std::unique_ptr<JetFile> f;
+            ASSERT_NO_THROW(f = JetFile::open(data("fakturo/LFAKT.MDB")));
+            EXPECT_THROW(readAll(*f, "ATUTAL"), StoreError);
+        }
+        EXPECT_LT(t.elapsed(), 10000);
+    }
+    JetFile::setReaderForTests(QString());
+    JetFile::setTimeLimitForTests(10000, 1000);
+    // The real reader again: the same file reads.
+    EXPECT_EQ(readAll(*JetFile::open(data("fakturo/LFAKT.MDB")), "ATUTAL").size(), 4u);
 }

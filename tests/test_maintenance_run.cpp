@@ -298,6 +298,29 @@ TEST(MaintenanceRun, AWorkingFolderWhosePathHoldsABracketIsRenewedToo) {
     QDir::setCurrent(outer.path());
 }
 
+// A legacy job-sheet file whose catalog crashes the Jet library: the reader process dies, the run asks its
+// error question, and every original file stays as it was in the backup folder.
+TEST(MaintenanceRun, LegacyJetFileThatCrashesTheJetLibraryIsTheRunsError) {
+    for (const char* damaged : {"corrupt/catalog-map-1.mdb", "corrupt/catalog-map-2.mdb"}) {
+        SCOPED_TRACE(damaged);
+        WorkFolder wf;
+        Fixed clock;
+        ASSERT_TRUE(QFile::remove(wf.file("lapora.mdb")));
+        ASSERT_TRUE(QFile::copy(test::testData(u(damaged)), wf.file("LAPORA.MDB")));
+        QFile::setPermissions(wf.file("LAPORA.MDB"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        const auto before = checksums(wf.path());
+
+        ScriptedPrompter p;
+        expectError(p, u("Az adatbázis nem nyitható meg: lapora.mdb (Jet reader: it crashed)"), Answer::Yes);
+        expectDone(p);
+        EXPECT_EQ(runIn(wf, p), MaintenanceRun::Outcome::Finished);
+        EXPECT_TRUE(p.done());
+        auto saved = checksums(wf.file(kSave));
+        for (const auto& [name, sum] : before)
+            EXPECT_EQ(saved[name], sum) << name.toStdString();
+    }
+}
+
 // Legacy data files from the program's Windows years (Jet 4), dropped into the working folder; the job
 // sheets' file with the upper-case name Windows gave it.
 TEST(MaintenanceRun, LegacyJetFilesComeOverWithTheirValues) {

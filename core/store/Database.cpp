@@ -13,6 +13,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -53,6 +54,16 @@ QString isoTime(const QTime& t) {
     return QString::fromLatin1(buf, n);
 }
 
+const QDate kZeroDay(1899, 12, 30);
+
+// A date-time in its stored form: the date alone at midnight (so it equals a #m/d/yyyy# literal), the
+// date and the time otherwise, day 0 included.
+QString isoDateTime(const QDate& d, const QTime& t) {
+    if (t == QTime(0, 0))
+        return isoDate(d);
+    return isoDate(d) + QLatin1Char(' ') + isoTime(t);
+}
+
 int digits(const char* p, int n) {
     int v = 0;
     for (int i = 0; i < n; ++i) {
@@ -75,6 +86,59 @@ QTime parseIsoTime(const char* p, int len) {
         return {};
     const int h = digits(p, 2), m = digits(p + 3, 2), s = digits(p + 6, 2);
     return h < 0 || m < 0 || s < 0 ? QTime() : QTime(h, m, s);
+}
+
+// lapora_as(value, kind): a stored date, time or date-time text turned into the stored form of a DATE ('D'),
+// TIME ('T') or DATETIME ('DT') column, the way Jet converts a date-time; anything else passes unchanged.
+// An INSERT ... SELECT wraps its date and time fields in it, so a copy never stores one kind's text in a
+// field of another.
+void convertDateTime(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    sqlite3_value* v = argv[0];
+    const auto* kind = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    if (sqlite3_value_type(v) != SQLITE_TEXT || !kind) {
+        sqlite3_result_value(ctx, v);
+        return;
+    }
+    const auto* raw = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    const int len = sqlite3_value_bytes(v);
+    QDate d;
+    QTime t;
+    if (len == 8) {
+        t = parseIsoTime(raw, len);
+        d = kZeroDay;
+    } else if (len == 10) {
+        d = parseIsoDate(raw, len);
+        t = QTime(0, 0);
+    } else if (len == 19 && raw[10] == ' ') {
+        d = parseIsoDate(raw, 10);
+        t = parseIsoTime(raw + 11, 8);
+    }
+    if (!d.isValid() || !t.isValid()) {
+        sqlite3_result_value(ctx, v);
+        return;
+    }
+    QString out;
+    if (std::strcmp(kind, "D") == 0)
+        out = isoDate(d);
+    else if (std::strcmp(kind, "T") == 0)
+        out = isoTime(t);
+    else
+        out = isoDateTime(d, t);
+    const QByteArray u = out.toLatin1();
+    sqlite3_result_text(ctx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+}
+
+const char* conversionKind(ColumnType t) {
+    switch (t) {
+    case ColumnType::Date:
+        return "D";
+    case ColumnType::Time:
+        return "T";
+    case ColumnType::DateTime:
+        return "DT";
+    default:
+        return nullptr;
+    }
 }
 
 // The stored form of one value, type included, as a hash key.
@@ -300,6 +364,8 @@ Database::~Database() {
 
 void Database::registerFunctions() {
     registerHungarianCollation(db_);
+    sqlite3_create_function_v2(db_, "lapora_as", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               convertDateTime, nullptr, nullptr, nullptr);
 }
 
 QStringList Database::tableNames() const {
@@ -389,12 +455,7 @@ void Database::loadJetTable(const QString& canonical) {
     try {
         executeRaw(QStringLiteral("BEGIN"));
         Statement st(db_, ins);
-        jet_->readRows(canonical, [&](const std::vector<Value>& row) {
-            st.reset();
-            for (size_t i = 0; i < cols.size() && i < row.size(); ++i)
-                bind(st.get(), static_cast<int>(i) + 1, row[i], cols[i].type);
-            st.step();
-        });
+        jet_->insertRows(canonical, st.get());
         executeRaw(QStringLiteral("COMMIT"));
     } catch (...) {
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -461,13 +522,60 @@ void Database::attach(const jetsql::Attachment& a) {
     }
 }
 
+// INSERT ... SELECT into date or time fields: the selected values pass through lapora_as on their way in.
+static std::optional<jetsql::Translation> convertingInsert(Database& db, const QString& jetSql,
+                                                           const jetsql::Names& lookup) {
+    const auto parts = jetsql::splitInsertSelect(jetSql);
+    if (!parts)
+        return std::nullopt;
+    const auto target = db.tableName(parts->table);
+    if (!target)
+        return std::nullopt;
+    std::vector<ColumnType> types;
+    if (parts->columns.isEmpty()) {
+        for (const Column& c : db.columns(*target))
+            types.push_back(c.type);
+    } else {
+        for (const QString& name : parts->columns) {
+            const auto c = db.column(*target, name);
+            if (!c)
+                return std::nullopt; // SQLite names the missing field
+            types.push_back(c->type);
+        }
+    }
+    if (std::none_of(types.begin(), types.end(), [](ColumnType t) { return conversionKind(t) != nullptr; }))
+        return std::nullopt;
+    const jetsql::Translation head = jetsql::translate(parts->head, lookup);
+    jetsql::Translation sel = jetsql::translate(parts->select, lookup);
+    if (!head.attachments.empty())
+        return std::nullopt;
+    QString body = sel.sql.trimmed();
+    while (body.endsWith(QLatin1Char(';')))
+        body.chop(1);
+    QString names, values;
+    for (size_t i = 0; i < types.size(); ++i) {
+        const QString c = QStringLiteral("c%1").arg(i);
+        names += (i ? QStringLiteral(", ") : QString()) + c;
+        values += i ? QStringLiteral(", ") : QString();
+        if (const char* kind = conversionKind(types[i]))
+            values += QStringLiteral("lapora_as(%1, '%2')").arg(c, QLatin1String(kind));
+        else
+            values += c;
+    }
+    sel.sql = QStringLiteral("WITH lapora_src(") + names + QStringLiteral(") AS (") + body +
+              QStringLiteral(") ") + head.sql + QStringLiteral(" SELECT ") + values +
+              QStringLiteral(" FROM lapora_src");
+    return sel;
+}
+
 void Database::execute(const QString& jetSql) {
     if (jet_ && !jetsql::isSelect(jetSql))
         throw StoreError("read only");
     prepareTables(jetSql);
     const QStringList named = jetsql::tablesNamed(jetSql);
-    const jetsql::Translation tr =
-        jetsql::translate(jetSql, names(named.isEmpty() ? QString() : named.first()));
+    const jetsql::Names lookup = names(named.isEmpty() ? QString() : named.first());
+    auto converting = convertingInsert(*this, jetSql, lookup);
+    const jetsql::Translation tr = converting ? *converting : jetsql::translate(jetSql, lookup);
     std::vector<QString> attached;
     try {
         for (const auto& a : tr.attachments) {
@@ -651,13 +759,12 @@ Value Database::read(sqlite3_stmt* st, int col, ColumnType type) {
         const QDate d = parseIsoDate(raw, len);
         if (!d.isValid())
             break;
-        if (len < 19)
+        QTime tm = len < 19 ? QTime(0, 0) : parseIsoTime(raw + 11, len - 11);
+        if (!tm.isValid())
+            tm = QTime(0, 0);
+        // Day 0 stays a date-time (shown as a time), so it still converts to that day.
+        if (tm == QTime(0, 0) && d != kZeroDay)
             return Value::date(d);
-        const QTime tm = parseIsoTime(raw + 11, len - 11);
-        if (!tm.isValid() || tm == QTime(0, 0))
-            return Value::date(d);
-        if (d == QDate(1899, 12, 30))
-            return Value::time(tm);
         return Value::dateTime(QDateTime(d, tm));
     }
     default:
@@ -733,6 +840,8 @@ void Database::bind(sqlite3_stmt* st, int pos, const Value& v, ColumnType type) 
             d = *p;
         } else if (v.type() == T::Number) {
             d = fromSerial(v.asNumber());
+        } else if (v.type() == T::Time) {
+            d = kZeroDay; // a time's date part, as Jet keeps it
         } else {
             throw StoreError("type mismatch");
         }
@@ -751,6 +860,8 @@ void Database::bind(sqlite3_stmt* st, int pos, const Value& v, ColumnType type) 
             if (!p)
                 throw StoreError("not a time");
             t = *p;
+        } else if (v.type() == T::Date) {
+            t = QTime(0, 0); // a date alone is at midnight
         } else {
             throw StoreError("type mismatch");
         }
@@ -763,10 +874,10 @@ void Database::bind(sqlite3_stmt* st, int pos, const Value& v, ColumnType type) 
             bindText(st, pos, isoDate(v.asDate()));
             return;
         case T::Time:
-            bindText(st, pos, isoTime(v.asTime()));
+            bindText(st, pos, isoDateTime(kZeroDay, v.asTime()));
             return;
         case T::DateTime:
-            bindText(st, pos, isoDate(v.asDate()) + QLatin1Char(' ') + isoTime(v.asTime()));
+            bindText(st, pos, isoDateTime(v.asDate(), v.asTime()));
             return;
         case T::Text:
             if (blankText) {
@@ -778,7 +889,7 @@ void Database::bind(sqlite3_stmt* st, int pos, const Value& v, ColumnType type) 
                 return;
             }
             if (auto p = regional::parseTime(v.asText())) {
-                bindText(st, pos, isoTime(*p));
+                bindText(st, pos, isoDateTime(kZeroDay, *p));
                 return;
             }
             throw StoreError("not a date");

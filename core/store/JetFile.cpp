@@ -1,19 +1,30 @@
 #include "JetFile.h"
 
+#include "Database.h"
+#include "JetStream.h"
 #include "StoreError.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
-// mdbtools.h pulls glib in inside its extern "C" block, so glib has to be seen first.
-#include <glib.h>
+#include <sqlite3.h>
 
-#include <mdbtools.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <algorithm>
+#include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <thread>
+
+extern char** environ;
 
 namespace lapora {
 
@@ -23,178 +34,330 @@ Value dateValue(double stored);
 
 namespace {
 
+namespace js = jetstream;
+using SteadyClock = std::chrono::steady_clock;
+
 // Day 0 of Jet's date scale; a time without a date is stored on it.
 const QDate kJetZeroDay(1899, 12, 30);
 // 100-01-01 and 9999-12-31 on that scale: Jet stores nothing outside.
 constexpr double kFirstJetDay = -657434.0;
 constexpr double kLastJetDay = 2958465.0;
 
-constexpr int kRowOffsetMask = 0x1fff; // row offsets carry lookup/deleted flags above this
-constexpr int kMemoHeader = 12;        // length + flags, then the page/row of the value
-constexpr int kMaxTextChars = 255;
-// Far beyond any memo a program of this kind writes; a bigger length field is damage, and trusting it
-// would make libmdb allocate that much.
-constexpr qint64 kMaxMemoBytes = 16 * 1024 * 1024;
+// A memo is at most 16 MB in the file, three UTF-8 bytes per stored byte at worst.
+constexpr std::uint32_t kMaxString = 64u << 20;
+constexpr std::uint32_t kMaxTables = 100000;
+constexpr std::uint32_t kMaxFields = 4096;
 
-struct HandleCloser {
-    void operator()(MdbHandle* h) const { mdb_close(h); }
-};
-struct TableCloser {
-    void operator()(MdbTableDef* t) const { mdb_free_tabledef(t); }
-};
-using HandlePtr = std::unique_ptr<MdbHandle, HandleCloser>;
-using TablePtr = std::unique_ptr<MdbTableDef, TableCloser>;
+QString g_reader;
+int g_baseMs = 10000; // a start, the catalog and a small table, on a busy machine
+int g_perMbMs = 1000; // mdb-export reads about 50 MB/s here
 
 std::string utf8(const QString& s) {
     return s.toStdString();
 }
 
-quint32 le32(const unsigned char* p) {
-    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
-}
-qint16 le16(const unsigned char* p) {
-    return qint16(quint16(p[0]) | quint16(p[1]) << 8);
-}
-qint64 le64(const unsigned char* p) {
-    return qint64(quint64(le32(p)) | quint64(le32(p + 4)) << 32);
-}
-double leDouble(const unsigned char* p) {
-    const quint64 bits = quint64(le64(p));
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
-float leFloat(const unsigned char* p) {
-    const quint32 bits = le32(p);
-    float v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
-
-// Bytes a fixed-size value needs in the row; 0 for variable-size types.
-int fixedBytes(int type) {
-    switch (type) {
-    case MDB_BYTE:
-        return 1;
-    case MDB_INT:
-        return 2;
-    case MDB_LONGINT:
-    case MDB_FLOAT:
-        return 4;
-    case MDB_MONEY:
-    case MDB_DOUBLE:
-    case MDB_DATETIME:
-        return 8;
-    case MDB_NUMERIC:
-        return 17;
-    default:
-        return 0;
+// The reader program started per read, its standard output taken in as it comes, within a deadline.
+class Child {
+public:
+    Child(const QString& file, const QString& table) {
+        const qint64 mb = QFileInfo(file).size() >> 20;
+        deadline_ = SteadyClock::now() + std::chrono::milliseconds(g_baseMs + qint64(g_perMbMs) * mb);
+        const QByteArray program = QFile::encodeName(JetFile::readerPath());
+        const QByteArray path = QFile::encodeName(file);
+        const QByteArray name = table.toUtf8();
+        int out[2] = {-1, -1}, err[2] = {-1, -1};
+        if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
+            closeAll(out, err);
+            throw StoreError("cannot start the Jet reader");
+        }
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_adddup2(&fa, out[1], 1);
+        posix_spawn_file_actions_adddup2(&fa, err[1], 2);
+        std::vector<char*> argv = {const_cast<char*>(program.constData()),
+                                   const_cast<char*>(path.constData())};
+        if (!table.isEmpty())
+            argv.push_back(const_cast<char*>(name.constData()));
+        argv.push_back(nullptr);
+        const int rc = posix_spawn(&pid_, program.constData(), &fa, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&fa);
+        ::close(out[1]);
+        ::close(err[1]);
+        out_ = out[0];
+        err_ = err[0];
+        if (rc != 0) {
+            pid_ = -1;
+            throw StoreError("cannot start the Jet reader " + program.toStdString());
+        }
+        buf_.resize(1 << 20);
     }
-}
 
-// Jet 3 files carry no trustworthy code page; the files we read come from Hungarian Windows.
-void useCentralEuropeanCodePage(MdbHandle* mdb) {
-#if MDBTOOLS_H_HAVE_ICONV_H
-    const iconv_t in = iconv_open("UTF-8", "WINDOWS-1250");
-    const iconv_t out = iconv_open("WINDOWS-1250", "UTF-8");
-    if (in == iconv_t(-1) || out == iconv_t(-1)) {
-        if (in != iconv_t(-1))
-            iconv_close(in);
-        if (out != iconv_t(-1))
-            iconv_close(out);
-        return; // keep what libmdb chose
-    }
-    mdb_iconv_close(mdb);
-    mdb->iconv_in = in;
-    mdb->iconv_out = out;
-#else
-    (void)mdb;
-#endif
-}
-
-// Jet 4 in-row text straight to UTF-16, without libmdb's iconv round trip: UCS-2LE, or after an FF FE mark
-// "compressed", where a 0 byte switches between one byte per Latin-1 character and two per UCS-2 character.
-QString jet4Text(const unsigned char* p, int n) {
-    QString out(n, Qt::Uninitialized); // never more characters than bytes
-    char16_t* d = reinterpret_cast<char16_t*>(out.data());
-    qsizetype len = 0;
-    if (n >= 2 && p[0] == 0xff && p[1] == 0xfe) {
-        bool compressed = true;
-        for (int i = 2; i < n;) {
-            if (p[i] == 0) {
-                compressed = !compressed;
-                ++i;
-            } else if (compressed) {
-                d[len++] = p[i++];
-            } else if (i + 1 < n) {
-                d[len++] = char16_t(p[i] | p[i + 1] << 8);
-                i += 2;
-            } else {
-                break;
+    ~Child() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            int status = 0;
+            while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
             }
         }
-    } else {
-        for (int i = 0; i + 1 < n; i += 2)
-            d[len++] = char16_t(p[i] | p[i + 1] << 8);
+        if (out_ >= 0)
+            ::close(out_);
+        if (err_ >= 0)
+            ::close(err_);
     }
-    out.truncate(len);
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    // n bytes of the output, valid until the next call; a failure when the output ends before.
+    const char* need(std::size_t n) {
+        if (end_ - pos_ < n) {
+            if (pos_ > 0) {
+                std::memmove(buf_.data(), buf_.data() + pos_, end_ - pos_);
+                end_ -= pos_;
+                pos_ = 0;
+            }
+            if (buf_.size() < n)
+                buf_.resize(n);
+            while (end_ < n) {
+                if (!fill())
+                    failed("its output ends early");
+            }
+        }
+        const char* p = buf_.data() + pos_;
+        pos_ += n;
+        return p;
+    }
+
+    std::uint8_t u8() { return static_cast<std::uint8_t>(*need(1)); }
+    template <class T> T fixed() {
+        T v;
+        std::memcpy(&v, need(sizeof v), sizeof v);
+        return v;
+    }
+    void str(std::string& s) {
+        const auto n = fixed<std::uint32_t>();
+        if (n > kMaxString)
+            failed("a text of " + std::to_string(n) + " bytes");
+        s.assign(need(n), n);
+    }
+    QString qstr() {
+        const auto n = fixed<std::uint32_t>();
+        if (n > kMaxString)
+            failed("a text of " + std::to_string(n) + " bytes");
+        return QString::fromUtf8(need(n), qsizetype(n));
+    }
+
+    // The output is over: nothing may follow, and the reader must end well.
+    void finish() {
+        if (end_ > pos_ || fill())
+            failed("output after its end");
+        const int status = reap();
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            failed("it ended badly");
+    }
+
+    [[noreturn]] void failed(const std::string& what) {
+        {
+            // Tell a crash or a refusal of the file from a stream that is merely malformed.
+            const int status = reap();
+            if (WIFEXITED(status) && WEXITSTATUS(status) == js::kRefused) {
+                // Its own last line says why it refused the file (the library may have warned before).
+                std::string why = err_text_;
+                while (!why.empty() && (why.back() == '\n' || why.back() == '\r'))
+                    why.pop_back();
+                why =
+                    why.substr(why.find_last_of('\n') == std::string::npos ? 0 : why.find_last_of('\n') + 1);
+                throw StoreError("Jet reader: " + (why.empty() ? std::string("it refused the file") : why));
+            }
+            // A signal, or a sanitizer's or the runtime's own exit: the same to the caller.
+            if (WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) != 0))
+                throw StoreError("Jet reader: it crashed");
+        }
+        throw StoreError("Jet reader: " + what);
+    }
+
+private:
+    static void closeAll(int* a, int* b) {
+        for (int i = 0; i < 2; ++i) {
+            if (a[i] >= 0)
+                ::close(a[i]);
+            if (b[i] >= 0)
+                ::close(b[i]);
+        }
+    }
+
+    int remainingMs() const {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - SteadyClock::now()).count();
+        return left < 0 ? 0 : int(std::min<long long>(left, INT_MAX));
+    }
+
+    [[noreturn]] void timedOut() {
+        ::kill(pid_, SIGKILL);
+        reap();
+        throw StoreError("Jet reader: no answer in time");
+    }
+
+    // More output into the buffer; false at its end.
+    bool fill() {
+        for (;;) {
+            if (out_ < 0)
+                return false;
+            pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
+            const int nfds = err_ >= 0 ? 2 : 1;
+            const int left = remainingMs();
+            if (left == 0)
+                timedOut();
+            const int r = ::poll(fds, nfds, left);
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r < 0)
+                failed("cannot wait for it");
+            if (r == 0)
+                timedOut();
+            if (nfds == 2 && fds[1].revents) {
+                char tmp[4096];
+                const ssize_t n = ::read(err_, tmp, sizeof tmp);
+                if (n > 0) {
+                    err_text_.append(tmp, std::size_t(n));
+                    if (err_text_.size() > 4096)
+                        err_text_.erase(0, err_text_.size() - 2048); // the last lines tell why
+                } else if (n == 0 || errno != EINTR) {
+                    ::close(err_);
+                    err_ = -1;
+                }
+            }
+            if (fds[0].revents) {
+                if (end_ == buf_.size())
+                    buf_.resize(buf_.size() * 2);
+                const ssize_t n = ::read(out_, buf_.data() + end_, buf_.size() - end_);
+                if (n > 0) {
+                    end_ += std::size_t(n);
+                    return true;
+                }
+                if (n < 0 && errno == EINTR)
+                    continue;
+                ::close(out_);
+                out_ = -1;
+                return false;
+            }
+        }
+    }
+
+    // Waits for the reader to end (killing it at the deadline); its wait status.
+    int reap() {
+        if (pid_ <= 0)
+            return status_;
+        for (;;) {
+            const pid_t r = ::waitpid(pid_, &status_, WNOHANG);
+            if (r == pid_)
+                break;
+            if (r < 0 && errno != EINTR) {
+                status_ = 0x7f00; // not ours to wait for: counts as a failure
+                break;
+            }
+            if (remainingMs() == 0) {
+                ::kill(pid_, SIGKILL);
+                while (::waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {
+                }
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        pid_ = -1;
+        return status_;
+    }
+
+    pid_t pid_ = -1;
+    int status_ = 0;
+    int out_ = -1, err_ = -1;
+    std::vector<char> buf_;
+    std::size_t pos_ = 0, end_ = 0;
+    std::string err_text_;
+    SteadyClock::time_point deadline_;
+};
+
+struct Entry {
+    QString name;
+    bool ok = false;
+    std::vector<Column> columns;
+    std::string why;
+};
+
+std::vector<Entry> readCatalog(Child& c) {
+    if (std::memcmp(c.need(sizeof js::kMagic), js::kMagic, sizeof js::kMagic) != 0)
+        c.failed("not its output");
+    const auto n = c.fixed<std::uint32_t>();
+    if (n > kMaxTables)
+        c.failed("too many tables");
+    std::vector<Entry> out(n);
+    for (Entry& e : out) {
+        e.name = c.qstr();
+        e.ok = c.u8() != 0;
+        if (!e.ok) {
+            c.str(e.why);
+            continue;
+        }
+        const auto fields = c.fixed<std::uint32_t>();
+        if (fields == 0 || fields > kMaxFields)
+            c.failed("a table of " + std::to_string(fields) + " fields");
+        e.columns.resize(fields);
+        for (Column& col : e.columns) {
+            col.name = c.qstr();
+            const auto type = c.u8();
+            if (type > std::uint8_t(ColumnType::Bool))
+                c.failed("a field of unknown type");
+            col.type = ColumnType(type);
+            col.size = c.fixed<std::int32_t>();
+            if (col.size < 0 || col.size > 255)
+                c.failed("a field of impossible size");
+        }
+    }
     return out;
 }
 
-QString nameOf(const char* s) {
-    return QString::fromUtf8(s);
-}
+// One value as the stream carries it.
+struct Cell {
+    std::uint8_t tag = js::Null;
+    std::int64_t i = 0;
+    double f = 0;
+    std::string s;
+};
 
-Column toColumn(MdbHandle* mdb, const MdbColumn* c, const QString& table) {
-    Column out;
-    out.name = nameOf(c->name);
-    switch (c->col_type) {
-    case MDB_TEXT:
-        out.type = ColumnType::Text;
-        // Jet 4 keeps the size in bytes of UCS-2.
-        out.size = IS_JET3(mdb) ? c->col_size : c->col_size / 2;
-        if (out.size <= 0 || out.size > kMaxTextChars)
-            throw StoreError("damaged field size: " + utf8(table) + "." + utf8(out.name));
-        break;
-    case MDB_MEMO:
-        out.type = ColumnType::LongText;
-        break;
-    case MDB_DOUBLE:
-    case MDB_FLOAT:
-    case MDB_NUMERIC:
-    case MDB_MONEY:
-        out.type = ColumnType::Number;
-        break;
-    case MDB_BYTE:
-    case MDB_INT:
-    case MDB_LONGINT:
-        out.type = ColumnType::Integer;
-        break;
-    case MDB_DATETIME:
-        out.type = ColumnType::DateTime;
-        break;
-    case MDB_BOOL:
-        out.type = ColumnType::Bool;
-        break;
+bool tagFits(std::uint8_t tag, ColumnType t) {
+    switch (tag) {
+    case js::Null:
+        return t != ColumnType::Bool;
+    case js::Int:
+        return t == ColumnType::Integer;
+    case js::Double:
+        return t == ColumnType::Number;
+    case js::Text:
+        return t == ColumnType::Text || t == ColumnType::LongText;
+    case js::DateTime:
+        return t == ColumnType::DateTime;
+    case js::Bool:
+        return t == ColumnType::Bool;
     default:
-        // OLE, binary, replication id or a type byte that is not Jet's at all (damaged definition).
-        throw StoreError("unsupported or damaged field type " + std::to_string(c->col_type) + ": " +
-                         utf8(table) + "." + utf8(out.name));
+        return false;
     }
-    const int need = fixedBytes(c->col_type);
-    if (need > 0 && (!c->is_fixed || c->col_size < need))
-        throw StoreError("damaged field definition: " + utf8(table) + "." + utf8(out.name));
-    return out;
 }
 
-// Sign byte, then a 128-bit magnitude as four little-endian words, most significant first.
-double numericValue(const unsigned char* p, int scale) {
-    long double v = 0;
-    for (int w = 0; w < 4; ++w)
-        v = v * 4294967296.0L + le32(p + 1 + 4 * w);
-    for (int i = 0; i < scale; ++i)
-        v /= 10;
-    return double((p[0] & 0x80) ? -v : v);
+Value toValue(const Cell& c) {
+    switch (c.tag) {
+    case js::Int:
+        return Value::number(double(c.i));
+    case js::Double:
+        return Value::number(c.f);
+    case js::Text:
+        return Value::text(QString::fromUtf8(c.s.data(), qsizetype(c.s.size())));
+    case js::DateTime:
+        return jetdetail::dateValue(c.f);
+    case js::Bool:
+        return Value::boolean(c.i != 0);
+    default:
+        return {};
+    }
 }
 
 } // namespace
@@ -214,10 +377,10 @@ Value dateValue(double stored) {
         ++day;
     }
     const QTime time = QTime(0, 0).addSecs(int(secs));
-    if (day == 0)
-        return Value::time(time);
     const QDate date = kJetZeroDay.addDays(day);
-    if (secs == 0)
+    // Day 0 is a date like any other: a time of day stored on it keeps its day, so a copy into a date
+    // field gives 1899-12-30 and the value equals #12/30/1899#.
+    if (secs == 0 && day != 0)
         return Value::date(date);
     QDateTime dt(date, time);
     if (!dt.isValid() || dt.time() != time)
@@ -228,93 +391,104 @@ Value dateValue(double stored) {
 } // namespace jetdetail
 
 struct JetFile::Impl {
-    HandlePtr mdb;
     QString path;
-    qint64 fileSize = 0;
-    std::vector<MdbCatalogEntry*> tables; // owned by mdb's catalog
+    std::vector<Entry> tables;
 
-    MdbCatalogEntry* find(const QString& table) const {
-        for (MdbCatalogEntry* e : tables) {
-            if (QString::compare(nameOf(e->object_name), table, Qt::CaseInsensitive) == 0)
+    const Entry& find(const QString& table) const {
+        for (const Entry& e : tables)
+            if (QString::compare(e.name, table, Qt::CaseInsensitive) == 0)
                 return e;
-        }
         throw StoreError("no table " + utf8(table) + " in " + utf8(path));
     }
 
-    TablePtr load(MdbCatalogEntry* entry, std::vector<Column>* cols) const {
-        const QString name = nameOf(entry->object_name);
-        TablePtr t(mdb_read_table(entry));
-        // libmdb walks the usage map without checking that it could read one.
-        if (!t || !t->usage_map || t->map_sz == 0)
-            throw StoreError("cannot read table " + utf8(name) + " in " + utf8(path));
-        if (!mdb_read_columns(t.get()) || t->num_cols == 0 || t->columns->len != t->num_cols)
-            throw StoreError("cannot read the fields of " + utf8(name) + " in " + utf8(path));
-        for (unsigned i = 0; i < t->num_cols; ++i) {
-            const Column c =
-                toColumn(mdb.get(), static_cast<MdbColumn*>(g_ptr_array_index(t->columns, i)), name);
-            if (cols)
-                cols->push_back(c);
+    // Starts the reader on one table and hands each row's cells to onRow.
+    template <class OnRow> void read(const QString& table, OnRow onRow) const {
+        const Entry& want = find(table);
+        if (!want.ok)
+            throw StoreError(want.why + " in " + utf8(path));
+        Child c(path, want.name);
+        // The file is read afresh: it must still be the file whose catalog we hold.
+        const std::vector<Entry> now = readCatalog(c);
+        bool same = false;
+        for (const Entry& e : now)
+            if (e.name == want.name && e.ok && e.columns.size() == want.columns.size()) {
+                same = true;
+                for (size_t i = 0; i < e.columns.size(); ++i)
+                    same = same && e.columns[i].name == want.columns[i].name &&
+                           e.columns[i].type == want.columns[i].type;
+            }
+        if (!same)
+            throw StoreError("the fields of " + utf8(want.name) + " changed in " + utf8(path));
+        if (c.u8() != std::uint8_t(js::kRows))
+            c.failed("no rows");
+        std::vector<Cell> row(want.columns.size());
+        std::uint64_t count = 0;
+        for (;;) {
+            const auto mark = c.u8();
+            if (mark == std::uint8_t(js::kEnd))
+                break;
+            if (mark != std::uint8_t(js::kRow))
+                c.failed("a malformed row");
+            for (size_t i = 0; i < row.size(); ++i) {
+                Cell& cell = row[i];
+                cell.tag = c.u8();
+                if (!tagFits(cell.tag, want.columns[i].type))
+                    c.failed("a value of the wrong kind");
+                switch (cell.tag) {
+                case js::Int:
+                    cell.i = c.fixed<std::int64_t>();
+                    break;
+                case js::Double:
+                case js::DateTime:
+                    cell.f = c.fixed<double>();
+                    break;
+                case js::Text:
+                    c.str(cell.s);
+                    break;
+                case js::Bool:
+                    cell.i = c.u8();
+                    break;
+                default:
+                    break;
+                }
+            }
+            ++count;
+            onRow(row);
         }
-        return t;
-    }
-
-    QString text(const MdbField& f, int type) const {
-        MdbHandle* h = mdb.get();
-        if (f.siz == 0)
-            return QString(""); // stored zero-length, not Null
-        std::size_t stored = std::size_t(f.siz);
-        if (type == MDB_MEMO) {
-            if (f.siz < kMemoHeader)
-                throw StoreError("damaged memo value in " + utf8(path));
-            stored = std::max<std::size_t>(stored, le32(h->pg_buf + f.start) & 0x3fffffff);
-            if (qint64(stored) > std::min(fileSize, kMaxMemoBytes))
-                throw StoreError("damaged memo value in " + utf8(path));
-        }
-        if (type == MDB_TEXT && !IS_JET3(h))
-            return jet4Text(h->pg_buf + f.start, f.siz);
-        // libmdb converts into a buffer of bind_size bytes; one stored byte never needs more than 3 in UTF-8.
-        mdb_set_bind_size(h, stored * 3 + 16);
-        gchar* s = mdb_col_to_string(h, h->pg_buf, f.start, type, f.siz);
-        const QString out = QString::fromUtf8(s ? s : "");
-        g_free(s);
-        return out;
-    }
-
-    Value value(const MdbColumn* col, const MdbField& f) const {
-        // A yes/no field has no data: its value is the null-mask bit, set for true.
-        if (col->col_type == MDB_BOOL)
-            return Value::boolean(!f.is_null);
-        if (f.is_null)
-            return {};
-        const int need = fixedBytes(col->col_type);
-        if (need > 0 && f.siz < need)
-            throw StoreError("damaged row in " + utf8(path));
-        const unsigned char* p = mdb->pg_buf + f.start;
-        switch (col->col_type) {
-        case MDB_BYTE:
-            return Value::number(p[0]);
-        case MDB_INT:
-            return Value::number(le16(p));
-        case MDB_LONGINT:
-            return Value::number(qint32(le32(p)));
-        case MDB_FLOAT:
-            return Value::number(leFloat(p));
-        case MDB_DOUBLE:
-            return Value::number(leDouble(p));
-        case MDB_MONEY:
-            return Value::number(double(le64(p)) / 10000.0); // fixed point, 4 decimals
-        case MDB_NUMERIC:
-            return Value::number(numericValue(p, col->col_scale));
-        case MDB_DATETIME:
-            return jetdetail::dateValue(leDouble(p));
-        case MDB_TEXT:
-        case MDB_MEMO:
-            return Value::text(text(f, col->col_type));
-        default:
-            throw StoreError("unsupported field type in " + utf8(path));
-        }
+        if (c.fixed<std::uint64_t>() != count)
+            c.failed("a row count that differs from its rows");
+        c.finish();
     }
 };
+
+QString JetFile::readerPath() {
+    if (!g_reader.isEmpty())
+        return g_reader;
+    // Beside the running program: the build's bin/, or the installed program's folder.
+    QStringList dirs;
+    char exe[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n > 0)
+        dirs << QFileInfo(QString::fromLocal8Bit(exe, int(n))).absolutePath();
+    if (QCoreApplication::instance())
+        dirs << QCoreApplication::applicationDirPath();
+    dirs << QStringLiteral("/usr/lib/lapora");
+    for (const QString& d : dirs) {
+        const QFileInfo f(d + QStringLiteral("/lapora_jetread"));
+        if (f.isFile() && f.isExecutable())
+            return f.absoluteFilePath();
+    }
+    return dirs.first() + QStringLiteral("/lapora_jetread"); // starting it fails: the read's failure
+}
+
+void JetFile::setReaderForTests(const QString& path) {
+    g_reader = path;
+}
+
+void JetFile::setTimeLimitForTests(int baseMs, int perMbMs) {
+    g_baseMs = baseMs;
+    g_perMbMs = perMbMs;
+}
 
 bool JetFile::looksLikeJet(const QString& path) {
     QFile f(path);
@@ -328,32 +502,15 @@ bool JetFile::looksLikeJet(const QString& path) {
 }
 
 std::unique_ptr<JetFile> JetFile::open(const QString& path) {
-    // Checking the header first keeps libmdb away from files that are not databases at all.
+    // Checking the header first keeps the reader away from files that are not databases at all.
     if (!looksLikeJet(path))
         throw StoreError("not a Jet database: " + utf8(path));
-    const QByteArray native = QFile::encodeName(path);
-    HandlePtr mdb(mdb_open(native.constData(), MDB_NOFLAGS));
-    if (!mdb)
-        throw StoreError("cannot open " + utf8(path));
-    if (IS_JET3(mdb.get()))
-        useCentralEuropeanCodePage(mdb.get());
-    GPtrArray* catalog = mdb_read_catalog(mdb.get(), MDB_TABLE);
-    if (!catalog)
-        throw StoreError("cannot read the catalog of " + utf8(path));
-
     std::unique_ptr<JetFile> file(new JetFile);
     file->d = std::make_unique<Impl>();
-    Impl& d = *file->d;
-    d.path = path;
-    d.fileSize = QFileInfo(path).size();
-    for (guint i = 0; i < catalog->len; ++i) {
-        auto* e = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
-        if (!mdb_is_user_table(e) ||
-            nameOf(e->object_name).startsWith(QLatin1String("MSys"), Qt::CaseInsensitive))
-            continue;
-        d.tables.push_back(e);
-    }
-    d.mdb = std::move(mdb);
+    file->d->path = path;
+    Child c(path, QString());
+    file->d->tables = readCatalog(c);
+    c.finish();
     return file;
 }
 
@@ -361,50 +518,67 @@ JetFile::~JetFile() = default;
 
 QStringList JetFile::tableNames() const {
     QStringList out;
-    for (const MdbCatalogEntry* e : d->tables)
-        out << nameOf(e->object_name);
+    for (const Entry& e : d->tables)
+        out << e.name;
     return out;
 }
 
 std::vector<Column> JetFile::columns(const QString& table) const {
-    std::vector<Column> cols;
-    d->load(d->find(table), &cols);
-    return cols;
+    const Entry& e = d->find(table);
+    if (!e.ok)
+        throw StoreError(e.why + " in " + utf8(d->path));
+    return e.columns;
 }
 
-// The handle has one page buffer: sink must not use this JetFile while rows are being read. When this
-// throws after rows were handed out, the caller drops what it got.
 void JetFile::readRows(const QString& table,
                        const std::function<void(const std::vector<Value>&)>& sink) const {
-    MdbHandle* mdb = d->mdb.get();
-    MdbCatalogEntry* entry = d->find(table);
-    TablePtr t = d->load(entry, nullptr);
-    const QString name = nameOf(entry->object_name);
+    std::vector<Value> values;
+    d->read(table, [&](const std::vector<Cell>& row) {
+        values.resize(row.size());
+        for (size_t i = 0; i < row.size(); ++i)
+            values[i] = toValue(row[i]);
+        sink(values);
+    });
+}
 
-    std::vector<MdbField> fields(t->num_cols);
-    std::vector<Value> row(t->num_cols);
-    unsigned read = 0;
-    mdb_rewind_table(t.get());
-    // libmdb walks the data pages and skips deleted rows; the values are then taken from the raw row, so
-    // numbers never pass through the C locale and a zero-length text stays apart from Null.
-    while (mdb_fetch_row(t.get())) {
-        int start = 0;
-        size_t size = 0;
-        if (t->cur_row == 0 || mdb_find_row(mdb, int(t->cur_row) - 1, &start, &size) != 0)
-            throw StoreError("damaged row in " + utf8(name));
-        if (mdb_crack_row(t.get(), start & kRowOffsetMask, size, fields.data()) < 0)
-            throw StoreError("damaged row in " + utf8(name));
-        for (unsigned i = 0; i < t->num_cols; ++i) {
-            const auto* col = static_cast<const MdbColumn*>(g_ptr_array_index(t->columns, fields[i].colnum));
-            row[i] = d->value(col, fields[i]);
+void JetFile::insertRows(const QString& table, sqlite3_stmt* insert) const {
+    struct Unbind {
+        sqlite3_stmt* st;
+        ~Unbind() {
+            sqlite3_reset(st);
+            sqlite3_clear_bindings(st); // the texts were bound in place
         }
-        ++read;
-        sink(row);
-    }
-    // libmdb drops rows it cannot crack without telling; the stored count is how we notice.
-    if (read != t->num_rows)
-        throw StoreError("table " + utf8(name) + " in " + utf8(d->path) + " yields " + std::to_string(read) +
-                         " of its " + std::to_string(t->num_rows) + " rows");
+    } unbind{insert};
+    d->read(table, [&](const std::vector<Cell>& row) {
+        sqlite3_reset(insert);
+        for (size_t i = 0; i < row.size(); ++i) {
+            const Cell& c = row[i];
+            const int pos = int(i) + 1;
+            switch (c.tag) {
+            case js::Int:
+                sqlite3_bind_int64(insert, pos, c.i);
+                break;
+            case js::Double:
+                sqlite3_bind_double(insert, pos, c.f);
+                break;
+            case js::Text:
+                sqlite3_bind_text(insert, pos, c.s.data(), int(c.s.size()), SQLITE_STATIC);
+                break;
+            case js::DateTime:
+                Database::bind(insert, pos, jetdetail::dateValue(c.f), ColumnType::DateTime);
+                break;
+            case js::Bool:
+                sqlite3_bind_int(insert, pos, c.i ? 1 : 0);
+                break;
+            default:
+                sqlite3_bind_null(insert, pos);
+                break;
+            }
+        }
+        const int rc = sqlite3_step(insert);
+        if (rc != SQLITE_DONE)
+            throw StoreError(std::string("insert: ") + sqlite3_errmsg(sqlite3_db_handle(insert)));
+    });
 }
 
 } // namespace lapora

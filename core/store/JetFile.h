@@ -9,11 +9,14 @@
 #include <memory>
 #include <vector>
 
+struct sqlite3_stmt;
+
 namespace lapora {
 
-// Another program's Jet 3/4 file, read only through libmdb.
-// Every failure (not a Jet file, damaged catalog or table, rows missing) is a StoreError; nothing crashes or
-// hangs.
+// Another program's Jet 3/4 file, read only. The Jet library never runs in this process: every read starts
+// lapora_jetread (found beside the running program) on the file and takes its output apart. Every failure
+// (not a Jet file, damaged catalog or table, rows missing, the reader crashing, hanging or writing
+// nonsense) is a StoreError; nothing crashes or hangs here.
 class JetFile {
 public:
     // True when the file's header names a Jet 3/4 (or ACE) database.
@@ -26,8 +29,17 @@ public:
     QStringList tableNames() const;                          // user tables, catalog order
     std::vector<Column> columns(const QString& table) const; // stored order; table matched without case
     // Calls sink once per row in stored order, values by column position. Fails when the rows read
-    // differ from the table's row count.
+    // differ from the table's row count; rows already handed out are then to be dropped.
     void readRows(const QString& table, const std::function<void(const std::vector<Value>&)>& sink) const;
+    // The same rows bound straight into insert (one parameter per field, stored forms as Database::bind
+    // writes them) and stepped, row by row.
+    void insertRows(const QString& table, sqlite3_stmt* insert) const;
+
+    // The reader program: by default lapora_jetread beside the running program (or in /usr/lib/lapora).
+    static QString readerPath();
+    // Tests put another program in its place, or shorten the time a read may take (base + per MB of file).
+    static void setReaderForTests(const QString& path);
+    static void setTimeLimitForTests(int baseMs, int perMbMs);
 
 private:
     JetFile() = default;

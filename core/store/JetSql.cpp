@@ -457,4 +457,64 @@ QStringList tablesNamed(const QString& jetSql) {
     return out;
 }
 
+std::optional<InsertSelect> splitInsertSelect(const QString& jetSql) {
+    std::vector<Token> toks;
+    try {
+        toks = tokenize(jetSql);
+    } catch (const StoreError&) {
+        return std::nullopt;
+    }
+    std::vector<const Token*> solid;
+    for (const Token& t : toks)
+        if (t.kind != K::Space)
+            solid.push_back(&t);
+    const auto word = [&](size_t i, const char* kw) {
+        return i < solid.size() && solid[i]->kind == K::Word && isKeyword(solid[i]->text, kw);
+    };
+    const auto symbol = [&](size_t i, const char* s) {
+        return i < solid.size() && solid[i]->kind == K::Symbol && solid[i]->text == QLatin1String(s);
+    };
+    if (!word(0, "insert") || !word(1, "into") || solid.size() < 3 || !isName(*solid[2]))
+        return std::nullopt;
+    InsertSelect out;
+    out.table = solid[2]->text;
+    size_t i = 3;
+    if (symbol(i, "(")) {
+        for (++i; i < solid.size() && !symbol(i, ")"); ++i) {
+            if (symbol(i, ","))
+                continue;
+            if (!isName(*solid[i]))
+                return std::nullopt;
+            out.columns << solid[i]->text;
+        }
+        if (!symbol(i, ")"))
+            return std::nullopt;
+        ++i;
+    }
+    if (!word(i, "select"))
+        return std::nullopt;
+    // The head holds only names, so the first SELECT outside brackets and quotes starts the rest.
+    const int n = int(jetSql.size());
+    for (int at = 0; at < n; ++at) {
+        const QChar c = jetSql[at];
+        if (c == QLatin1Char('[')) {
+            const int close = jetSql.indexOf(QLatin1Char(']'), at + 1);
+            if (close < 0)
+                return std::nullopt;
+            at = close;
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            const int close = jetSql.indexOf(c, at + 1);
+            if (close < 0)
+                return std::nullopt;
+            at = close;
+        } else if (jetSql.mid(at, 6).compare(QLatin1String("select"), Qt::CaseInsensitive) == 0 &&
+                   (at == 0 || !isWordChar(jetSql[at - 1])) && (at + 6 >= n || !isWordChar(jetSql[at + 6]))) {
+            out.head = jetSql.left(at);
+            out.select = jetSql.mid(at);
+            return out;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace lapora::jetsql

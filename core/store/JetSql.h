@@ -66,6 +66,16 @@ bool isSelect(const QString& source);
 // Every table name written in a statement (after FROM, JOIN, INTO, UPDATE), as written.
 QStringList tablesNamed(const QString& jetSql);
 
+// "INSERT INTO <table> [(<fields>)] SELECT ..." taken apart, the parts still Jet text; nullopt for any
+// other statement.
+struct InsertSelect {
+    QString head;        // "INSERT INTO <table> [(<fields>)]"
+    QString table;       // as written, brackets removed
+    QStringList columns; // as written; empty when the statement lists none
+    QString select;      // from SELECT to the end
+};
+std::optional<InsertSelect> splitInsertSelect(const QString& jetSql);
+
 // SQLite quoting of a name: "na""me".
 QString quoteName(const QString& name);
 

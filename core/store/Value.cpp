@@ -164,7 +164,9 @@ QString Value::display() const {
         return regional::formatTime(asTime());
     case Type::DateTime: {
         const QDateTime dt = asDateTime();
-        // A date at midnight shows as a date, as the regional short form does.
+        // Jet's general form: a value on day 0 shows its time only, one at midnight its date only.
+        if (dt.date() == QDate(1899, 12, 30))
+            return regional::formatTime(dt.time());
         if (dt.time() == QTime(0, 0))
             return regional::formatDate(dt.date());
         return regional::formatDateTime(dt.date(), dt.time());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ColumnType.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
@@ -8,9 +10,6 @@
 #include <variant>
 
 namespace lapora {
-
-// How a stored column hands its values out; the SQLite declared type carries it.
-enum class ColumnType { Text, LongText, Number, Integer, Date, Time, DateTime, Bool };
 
 struct Column {
     QString name;
