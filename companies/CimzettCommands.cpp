@@ -1,5 +1,6 @@
 // The register's commands on the companies: new, "OK", delete, the name search, the country search and pick.
 #include "CimzettForm.h"
+#include "ViewRows.h"
 
 #include "DataGrid.h"
 #include "Messages.h"

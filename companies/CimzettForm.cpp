@@ -1,4 +1,5 @@
 #include "CimzettForm.h"
+#include "ViewRows.h"
 
 #include "DataGrid.h"
 #include "Database.h"
@@ -345,14 +346,6 @@ void CimzettForm::exitCheck() {
 }
 
 // ---- shared steps ---------------------------------------------------------------------------------------
-
-bool CimzettForm::hasRows(const View& v) const {
-    try {
-        return v.isOpen() && v.recordCount() >= 1;
-    } catch (const StoreError&) {
-        return false;
-    }
-}
 
 void CimzettForm::log(const QString& action) {
     writeLogEntry(regisztData_, action, kWindowName);

@@ -64,7 +64,6 @@ private:
     void log(const QString& action);
     // The program's message naming what failed, unless the fields' write has shown it.
     void storeFailed(const StoreError& e, Refused what = Refused::Save);
-    bool hasRows(const View& v) const;
     void showCountryList(bool on);
 
     Session& session_;

@@ -1,6 +1,7 @@
 // The company list: 22 companies a page on the company-list page, from the current company to the last in
 // the view's order.
 #include "CimzettForm.h"
+#include "ViewRows.h"
 
 #include "Clock.h"
 #include "Messages.h"

@@ -1,4 +1,5 @@
 #include "AdatathozatalFormX.h"
+#include "ViewRows.h"
 
 #include "BoundFields.h"
 #include "BusyButton.h"
@@ -149,14 +150,6 @@ void AdatathozatalFormX::showEvent(QShowEvent* e) {
     }
 }
 
-bool AdatathozatalFormX::hasRows() const {
-    try {
-        return athozData_.isOpen() && athozData_.recordCount() >= 1;
-    } catch (const StoreError&) {
-        return false;
-    }
-}
-
 void AdatathozatalFormX::enableCommands(bool on) {
     sorTorol_->setEnabled(on);
     osszTorol_->setEnabled(on);
@@ -164,7 +157,7 @@ void AdatathozatalFormX::enableCommands(bool on) {
 
 void AdatathozatalFormX::activate() {
     activated_ = true;
-    if (!hasRows()) {
+    if (!hasRows(athozData_)) {
         enableCommands(false);
         return;
     }
@@ -212,7 +205,7 @@ bool AdatathozatalFormX::leave() {
 void AdatathozatalFormX::deleteLine() {
     Prompter& p = session_.prompter;
     BusyButton busy(command_[1]);
-    if (!hasRows()) {
+    if (!hasRows(athozData_)) {
         enableCommands(false);
         p.pointer(Pointer::Arrow);
         return;
@@ -240,7 +233,7 @@ void AdatathozatalFormX::deleteLine() {
         athozData_.moveNext();
     } catch (const StoreError&) {
     }
-    if (!hasRows()) {
+    if (!hasRows(athozData_)) {
         allDeleted();
         return;
     }
@@ -256,7 +249,7 @@ void AdatathozatalFormX::deleteLine() {
 void AdatathozatalFormX::deleteAll() {
     Prompter& p = session_.prompter;
     BusyButton busy(command_[2]);
-    if (!hasRows()) {
+    if (!hasRows(athozData_)) {
         enableCommands(false);
         p.pointer(Pointer::Arrow);
         return;
@@ -290,7 +283,7 @@ void AdatathozatalFormX::deleteAll() {
             athozData_.requery();
         } catch (const StoreError&) {
         }
-        enableCommands(hasRows());
+        enableCommands(hasRows(athozData_));
         grid_->syncToView();
         p.pointer(Pointer::Arrow);
         showWriteRefused(p);

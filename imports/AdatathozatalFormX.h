@@ -43,7 +43,6 @@ protected:
 private:
     void buildControls();
     void enableCommands(bool on);
-    bool hasRows() const;
     void allDeleted(); // the question after the last line went, and its answer
     bool leave();      // the exit steps; false when the window stays open
 

@@ -1,4 +1,5 @@
 #include "ImportForm.h"
+#include "ViewRows.h"
 
 #include "BusyButton.h"
 #include "DataGrid.h"
@@ -171,14 +172,6 @@ void ImportForm::buildControls() {
 void ImportForm::setCommands(bool on) {
     for (int n = 2; n <= 4; ++n)
         command_[n]->setEnabled(on);
-}
-
-bool ImportForm::hasRows(const View& v) const {
-    try {
-        return v.isOpen() && v.recordCount() >= 1;
-    } catch (const StoreError&) {
-        return false;
-    }
 }
 
 void ImportForm::requery(View& v) {

@@ -94,7 +94,6 @@ protected:
     static std::shared_ptr<Database> openForeign(const QString& folder, const QString& fileName);
 
     void setCommands(bool on);            // Command2 to Command4
-    bool hasRows(const View& v) const;    // false also when the view cannot tell
     void showLast(bool focusFind = true); // last row; its serial into Text1
     void requery(View& v);
     void setCollectionSource(const QString& source); // and a fresh row set from it

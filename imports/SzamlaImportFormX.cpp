@@ -1,4 +1,5 @@
 #include "SzamlaImportFormX.h"
+#include "ViewRows.h"
 
 #include "Database.h"
 #include "Messages.h"

@@ -1,4 +1,5 @@
 #include "ParameterFormX.h"
+#include "ViewRows.h"
 
 #include "DataGrid.h"
 #include "Database.h"
@@ -199,17 +200,9 @@ void ParameterFormX::showEvent(QShowEvent* e) {
     }
 }
 
-bool ParameterFormX::hasRows() const {
-    try {
-        return parameterData_.isOpen() && parameterData_.recordCount() >= 1;
-    } catch (const StoreError&) {
-        return false;
-    }
-}
-
 void ParameterFormX::activate() {
     activated_ = true;
-    if (parameterData_.isOpen() && !hasRows()) {
+    if (parameterData_.isOpen() && !hasRows(parameterData_)) {
         try {
             parameterData_.addNew();
             parameterData_.setField(kSizeField, Value::text(QStringLiteral("N")));
@@ -220,7 +213,7 @@ void ParameterFormX::activate() {
             showWriteRefused(session_.prompter);
         }
     }
-    if (hasRows()) {
+    if (hasRows(parameterData_)) {
         try {
             parameterData_.moveLast();
         } catch (const StoreError&) {
@@ -257,7 +250,7 @@ void ParameterFormX::closeEvent(QCloseEvent* e) {
 
 bool ParameterFormX::leave() {
     Prompter& p = session_.prompter;
-    if (hasRows()) {
+    if (hasRows(parameterData_)) {
         text1_->setText(text1_->text().toUpper());
         // The size field first: a write of the grid's edits reloads the fields from the row.
         if (!fields_.writePendingEdits())

@@ -65,7 +65,6 @@ private:
     void buildControls();
     bool sizeKey(const QKeyEvent& e);
     bool leave(); // the exit steps; false when the window stays open
-    bool hasRows() const;
 
     Session& session_;
     View parameterData_;
