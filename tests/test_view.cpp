@@ -417,6 +417,25 @@ TEST_F(ViewTest, SortKeepsTiesInBothDirections) {
     }
 }
 
+TEST_F(ViewTest, ARowBeingAddedIsStoredBySortingAndTakesItsPlace) {
+    // A window writes its pending new row before any move, a sort too; the row must then be sorted with the
+    // others, not left out.
+    View v(db, kJobs);
+    v.setBeforeMove([&v] {
+        if (v.editMode() != View::EditMode::None)
+            v.update();
+    });
+    v.addNew();
+    v.setField(QString::fromUtf8("Dátum"), Value::date(QDate(2013, 4, 1)));
+    v.setField(QString::fromUtf8("CégNeve"), Value::text(QString::fromUtf8("Bakony Kft.")));
+    v.setField(QString::fromUtf8("MunkalapSzáma"), Value::text(QStringLiteral("00009")));
+    v.sort(QString::fromUtf8("CégNeve DESC"));
+    EXPECT_EQ(column(v, "MunkalapSzáma"), (QStringList{"00003", "00004", "00002", "00009", "00001"}));
+    v.sort(QString::fromUtf8("CégNeve"));
+    EXPECT_EQ(column(v, "MunkalapSzáma"), (QStringList{"00001", "00009", "00002", "00004", "00003"}));
+    EXPECT_EQ(View(db, kJobs).recordCount(), 5);
+}
+
 TEST_F(ViewTest, QueriesCompareTextCaseBlind) {
     View v(db, QString::fromUtf8("select * from laporak where CégNeve = 'KOVÁCS ÉS TÁRSA KFT.'"));
     EXPECT_EQ(v.recordCount(), 1);

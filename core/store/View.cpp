@@ -684,7 +684,7 @@ void View::setBookmark(Bookmark b) {
     moveTo(static_cast<int>(it - keys_.rowids.begin()));
 }
 
-View::Keyset View::sorted(const QString& sortBy) const {
+std::vector<std::uint32_t> View::sortedPlaces(const QString& sortBy) const {
     gatherKeys();
     QString s = sortBy.trimmed();
     bool desc = false;
@@ -701,8 +701,8 @@ View::Keyset View::sorted(const QString& sortBy) const {
     const Column& c = columns_[static_cast<size_t>(col)];
     const bool text = c.type == ColumnType::Text || c.type == ColumnType::LongText;
     const size_t n = keys_.rowids.size();
-    // Ranks are small whole numbers (-1: the row is gone): a counting sort places every row in one pass,
-    // keeps ties in the row set's order, and needs no copy of the keyset beyond the result.
+    // Ranks are small whole numbers (-1: the row is gone): a counting sort places every row in one pass and
+    // keeps ties in the row set's order.
     std::vector<std::int32_t> snapshotRank;
     std::shared_ptr<const ColumnIndex> idx;
     std::vector<std::int32_t> rank;
@@ -731,20 +731,26 @@ View::Keyset View::sorted(const QString& sortBy) const {
         ++start[bucket(rankAt(i)) + 1];
     for (size_t b = 1; b < start.size(); ++b)
         start[b] += start[b - 1];
-    Keyset out;
-    out.isSnapshot = keys_.isSnapshot;
-    out.snapshot = keys_.snapshot;
-    out.rowids.resize(n);
+    std::vector<std::uint32_t> place(n);
     for (size_t i = 0; i < n; ++i)
-        out.rowids[start[bucket(rankAt(i))]++] = keys_.rowids[i];
-    return out;
+        place[i] = start[bucket(rankAt(i))]++;
+    return place;
 }
 
 void View::sort(const QString& text) {
     requireOpen();
-    Keyset ks = sorted(text); // fails before anything changes
+    std::vector<std::uint32_t> place = sortedPlaces(text); // fails before anything changes
     aboutToMove();
-    keys_ = std::move(ks);
+    if (place.size() != keys_.rowids.size()) // the move stored a new row: it takes its place too
+        place = sortedPlaces(text);
+    // Every row to its place by swaps along the permutation's cycles: the keyset is never held twice (a
+    // million rows' ids are 8 MB; their places 4 MB).
+    for (size_t i = 0; i < place.size(); ++i)
+        while (place[i] != i) {
+            const size_t j = place[i];
+            std::swap(keys_.rowids[i], keys_.rowids[j]);
+            std::swap(place[i], place[j]);
+        }
     sortText_ = text;
     pos_ = 0;
     deletedCurrent_ = false;

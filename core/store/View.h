@@ -102,7 +102,8 @@ private:
     };
     Keyset runSource(Database& db, const QString& source, std::vector<Column>* cols, QString* table,
                      QString* selectList) const;
-    Keyset sorted(const QString& sortText) const;
+    // Where each row of the keyset stands in that order (StoreError: no such field).
+    std::vector<std::uint32_t> sortedPlaces(const QString& sortText) const;
     void gatherKeys() const;        // StoreError when the table cannot be read
     bool gatherKeysQuietly() const; // the same for the tests that do not throw: false on failure
     int scanFind(const Criteria& crit, int col, const QString& likeFilter) const; // row, or -1
