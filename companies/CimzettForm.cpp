@@ -1,8 +1,8 @@
 #include "CimzettForm.h"
-#include "ViewRows.h"
 
 #include "DataGrid.h"
 #include "Database.h"
+#include "FirstShow.h"
 #include "LogEntry.h"
 #include "Messages.h"
 #include "NavBar.h"
@@ -12,6 +12,7 @@
 #include "Session.h"
 #include "StoreError.h"
 #include "Twips.h"
+#include "ViewRows.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -20,7 +21,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QTimer>
 
 namespace lapora {
 
@@ -65,6 +65,10 @@ CimzettForm::CimzettForm(Session& session, QWidget* parent)
     // Load.
     showCountryList(false);
     session_.prompter.pointer(Pointer::Arrow);
+    onFirstShow(this, [this] {
+        if (!activated_)
+            activate();
+    });
 }
 
 CimzettForm::~CimzettForm() {
@@ -251,18 +255,6 @@ void CimzettForm::showCountryList(bool on) {
 }
 
 // ---- start-up, activation and exit ----------------------------------------------------------------------
-
-void CimzettForm::showEvent(QShowEvent* e) {
-    QMainWindow::showEvent(e);
-    if (firstShow_) {
-        firstShow_ = false;
-        // Once the window is on screen; a direct call that came first has done the work.
-        QTimer::singleShot(0, this, [this] {
-            if (!activated_)
-                activate();
-        });
-    }
-}
 
 void CimzettForm::activate() {
     activated_ = true;

@@ -51,7 +51,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
-    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
@@ -84,7 +83,6 @@ private:
     int serial_ = 0;     // for the next new company
     bool quit_ = true;
     bool activated_ = false;
-    bool firstShow_ = true;
 };
 
 } // namespace lapora

@@ -1,10 +1,10 @@
 #include "AdatathozatalFormX.h"
-#include "ViewRows.h"
 
 #include "BoundFields.h"
 #include "BusyButton.h"
 #include "DataGrid.h"
 #include "Database.h"
+#include "FirstShow.h"
 #include "Messages.h"
 #include "NavBar.h"
 #include "Prompter.h"
@@ -12,13 +12,13 @@
 #include "Session.h"
 #include "StoreError.h"
 #include "Twips.h"
+#include "ViewRows.h"
 #include "WriteLock.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStyle>
-#include <QTimer>
 
 #include <optional>
 
@@ -75,6 +75,10 @@ AdatathozatalFormX::AdatathozatalFormX(Session& session, QWidget* parent)
     buildControls();
     resize(twipsToPixels(kLeft * 2 + kGridWidth),
            twipsToPixels(kButtonTop + kButtonSize + 120, Qt::Vertical) + bar->sizeHint().height());
+    onFirstShow(this, [this] {
+        if (!activated_)
+            activate();
+    });
 }
 
 AdatathozatalFormX::~AdatathozatalFormX() {
@@ -137,18 +141,6 @@ void AdatathozatalFormX::buildControls() {
 }
 
 // ---- activation and exit ----------------------------------------------------------------------------------
-
-void AdatathozatalFormX::showEvent(QShowEvent* e) {
-    QMainWindow::showEvent(e);
-    if (firstShow_) {
-        firstShow_ = false;
-        // Once the window is on screen; a direct call that came first has done the work.
-        QTimer::singleShot(0, this, [this] {
-            if (!activated_)
-                activate();
-        });
-    }
-}
 
 void AdatathozatalFormX::enableCommands(bool on) {
     sorTorol_->setEnabled(on);

@@ -38,7 +38,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
-    void showEvent(QShowEvent* e) override;
 
 private:
     void buildControls();
@@ -53,7 +52,6 @@ private:
     QAction* osszTorol_ = nullptr;
     QPushButton* command_[4] = {};
     bool quit_ = true;
-    bool firstShow_ = true;
     bool activated_ = false;
 };
 

@@ -1,9 +1,9 @@
 #include "ImportForm.h"
-#include "ViewRows.h"
 
 #include "BusyButton.h"
 #include "DataGrid.h"
 #include "Database.h"
+#include "FirstShow.h"
 #include "Messages.h"
 #include "NavBar.h"
 #include "NullSafe.h"
@@ -13,6 +13,7 @@
 #include "Session.h"
 #include "StoreError.h"
 #include "Twips.h"
+#include "ViewRows.h"
 #include "WriteLock.h"
 
 #include <QAction>
@@ -22,7 +23,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QTimer>
 
 #include <optional>
 
@@ -77,6 +77,10 @@ ImportForm::ImportForm(Session& session, Config config)
     fields_.load();
     // Load.
     setCommands(false);
+    onFirstShow(this, [this] {
+        if (!activated_)
+            activate();
+    });
 }
 
 ImportForm::~ImportForm() {
@@ -239,17 +243,6 @@ bool ImportForm::openSource(Source& s, const std::shared_ptr<Database>& file) {
 }
 
 // ---- start-up and exit ----------------------------------------------------------------------------------
-
-void ImportForm::showEvent(QShowEvent* e) {
-    QMainWindow::showEvent(e);
-    if (firstShow_) {
-        firstShow_ = false;
-        QTimer::singleShot(0, this, [this] {
-            if (!activated_)
-                activate();
-        });
-    }
-}
 
 void ImportForm::activate() {
     activated_ = true;

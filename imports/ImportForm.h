@@ -105,7 +105,6 @@ protected:
     Session& session() { return session_; }
 
     void closeEvent(QCloseEvent* e) override;
-    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
@@ -137,7 +136,6 @@ private:
     bool quit_ = true;
     bool exited_ = false;
     bool activated_ = false;
-    bool firstShow_ = true;
 };
 
 } // namespace lapora

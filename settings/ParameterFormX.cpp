@@ -1,8 +1,8 @@
 #include "ParameterFormX.h"
-#include "ViewRows.h"
 
 #include "DataGrid.h"
 #include "Database.h"
+#include "FirstShow.h"
 #include "LogEntry.h"
 #include "ModalHost.h"
 #include "NullSafe.h"
@@ -11,13 +11,13 @@
 #include "Session.h"
 #include "StoreError.h"
 #include "Twips.h"
+#include "ViewRows.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QTimer>
 
 namespace lapora {
 
@@ -102,6 +102,10 @@ ParameterFormX::ParameterFormX(Session& session, QWidget* parent)
     fields_.load();
     resize(twipsToPixels(120 + 14535 + 120),
            twipsToPixels(840 + 1215 + 240, Qt::Vertical) + menuBar()->sizeHint().height());
+    onFirstShow(this, [this] {
+        if (!activated_)
+            activate();
+    });
 }
 
 ParameterFormX::~ParameterFormX() {
@@ -187,18 +191,6 @@ bool ParameterFormX::sizeKey(const QKeyEvent& e) {
 }
 
 // ---- activation, help, exit -------------------------------------------------------------------------------
-
-void ParameterFormX::showEvent(QShowEvent* e) {
-    QMainWindow::showEvent(e);
-    if (firstShow_) {
-        firstShow_ = false;
-        // Once the window is on screen; a direct call that came first has done the work.
-        QTimer::singleShot(0, this, [this] {
-            if (!activated_)
-                activate();
-        });
-    }
-}
 
 void ParameterFormX::activate() {
     activated_ = true;

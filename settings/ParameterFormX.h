@@ -59,7 +59,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
-    void showEvent(QShowEvent* e) override;
 
 private:
     void buildControls();
@@ -75,7 +74,6 @@ private:
     QLabel* label1_ = nullptr;
     HelpFactory helpFactory_;
     bool quit_ = true;
-    bool firstShow_ = true;
     bool activated_ = false;
 };
 

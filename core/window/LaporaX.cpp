@@ -1,5 +1,6 @@
 #include "LaporaX.h"
 
+#include "FirstShow.h"
 #include "Imprint.h"
 
 #include "AdatathozatalFormX.h"
@@ -42,7 +43,6 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QToolButton>
 
 #include <cmath>
@@ -123,6 +123,10 @@ LaporaX::LaporaX(Session& session, QWidget* parent)
     resize(twipsToPixels(15000), twipsToPixels(10200, Qt::Vertical) + menuBar()->sizeHint().height());
     fields_.load();
     showSettingsLabel();
+    onFirstShow(this, [this] {
+        if (activations_ == 0)
+            activate();
+    });
 }
 
 LaporaX::~LaporaX() {
@@ -545,18 +549,6 @@ void LaporaX::navigate(View& v, DataGrid* grid, int step) {
 }
 
 // ---- start-up and exit ----------------------------------------------------------------------------------
-
-void LaporaX::showEvent(QShowEvent* e) {
-    QMainWindow::showEvent(e);
-    if (firstShow_) {
-        firstShow_ = false;
-        // Once the window is on screen; a direct call that came first has done the work.
-        QTimer::singleShot(0, this, [this] {
-            if (activations_ == 0)
-                activate();
-        });
-    }
-}
 
 void LaporaX::activate() {
     if (inActivation_ || ending_)

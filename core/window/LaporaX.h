@@ -98,7 +98,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
-    void showEvent(QShowEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;
 
@@ -144,7 +143,6 @@ private:
     bool firstActivation_ = false;
     bool inActivation_ = false;
     bool ending_ = false;
-    bool firstShow_ = true;
     int activations_ = 0;
     // Why the data files could not be opened, when it is worth saying more than "missing".
     bool filesBusy_ = false;
