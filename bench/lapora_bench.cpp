@@ -919,11 +919,13 @@ void benchJet() {
     warmPageCache(bigLog);
     int bigRows = 0;
     long long bigFilled = 0;
+    double bigOpen = std::numeric_limits<double>::infinity(); // until the rows are in, best of the runs
     auto readBigLog = [&] {
         const auto t0 = SteadyClock::now();
         auto db = Database::open(bigLog);
         View v(db, logTable);
         v.moveLast();
+        bigOpen = std::min(bigOpen, msSince(t0));
         bigRows = v.recordCount();
         bigFilled = 0;
         for (int r = 0; r < bigRows; ++r)
@@ -940,6 +942,7 @@ void benchJet() {
     figure("jet_log50k_fields_filled", static_cast<double>(bigFilled), "fields");
     figure("jet_log50k_file_mb", fileMb(bigLog), "MB");
     figure("jet_log50k_view_read_ms", big.ours, "ms");
+    figure("jet_log50k_view_open_movelast_ms", bigOpen, "ms");
     figure("jet_log50k_mdb_export_ms", big.theirs.ms, "ms");
     figure("jet_log50k_view_rows_per_s", bigRows / (big.ours / 1000.0), "rows/s");
     figure("jet_log50k_mdb_export_rows_per_s", bigRows / (big.theirs.ms / 1000.0), "rows/s");
