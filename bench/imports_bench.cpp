@@ -1,8 +1,10 @@
 // The invoice import on the 20,000-line ATUTAL table: opening the invoicing file, collecting every ATUTAL
-// line into OsszesSzamlaLPM and transferring them to the staging table, each printed as "name value unit"
-// next to mdb-export reading the same table, and mdb-export piped into sqlite3's .import as the floor of a
-// copy. Usage: imports_bench [LFAKT.MDB folder]
-#include "Clock.h"
+// line into OsszesSzamlaLPM and transferring them to the staging table, beside its floor: mdb-export piped
+// into sqlite3's .import, the same rows copied from the Jet file into a SQLite table by the tools alone.
+// Both sides are taken in turns, each turn in a fresh working folder; every figure is the median over the
+// turns, printed as "name value unit" (lapora_bench passes the lines through).
+// Usage: imports_bench [--turns N] [LFAKT.MDB folder [first ATUTAL number]]
+#include "BenchFigures.h"
 #include "Database.h"
 #include "Fonts.h"
 #include "ModalHost.h"
@@ -19,36 +21,29 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <chrono>
 #include <cstdio>
-#include <ctime>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
-
-double msSince(SteadyClock::time_point t0) {
-    return std::chrono::duration<double, std::milli>(SteadyClock::now() - t0).count();
-}
-
-// This process's CPU time in ms: the machine may be shared, so wall time alone says little.
-double cpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-}
-
-void figure(const std::string& name, double value, const char* unit) {
-    std::printf("%-40s %12.1f %s\n", name.c_str(), value, unit);
-    std::fflush(stdout);
-}
+using lapora::bench::beside;
+using lapora::bench::cpuMs;
+using lapora::bench::figure;
+using lapora::bench::median;
+using lapora::bench::msSince;
+using lapora::bench::SteadyClock;
 
 // Answers every question Yes, asks ATUTAL from 1 and skips the other sources.
 class BenchPrompter : public lapora::Prompter {
 public:
     lapora::Answer message(const QString&, const QString& text, lapora::Icon, lapora::Buttons) override {
-        std::printf("  message: %s\n", text.toUtf8().constData());
+        if (echo)
+            std::printf("# message: %s\n", text.toUtf8().constData());
         return lapora::Answer::Yes;
     }
     std::optional<QString> input(const QString&, const QString& prompt, const QString&) override {
@@ -57,6 +52,7 @@ public:
     void beep() override { ++beeps; }
     void pointer(lapora::Pointer) override {}
     int beeps = 0;
+    bool echo = true; // the first run shows what was asked
     QString start = QStringLiteral("1");
 };
 
@@ -70,21 +66,130 @@ int rowsOf(const char* table) {
     return v.recordCount();
 }
 
-// Runs a shell pipeline; its time in ms, or -1 when it failed.
+// Runs a shell pipeline; its time in ms.
 double timedShell(const QString& script) {
     const auto t0 = SteadyClock::now();
     QProcess p;
     p.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
-    if (!p.waitForFinished(600000) || p.exitCode() != 0) {
-        std::printf("  failed: %s\n%s", script.toUtf8().constData(), p.readAllStandardError().constData());
-        return -1;
-    }
+    if (!p.waitForFinished(600000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        throw std::runtime_error("failed: " + script.toStdString() + "\n" +
+                                 p.readAllStandardError().toStdString());
     return msSince(t0);
 }
 
 QString quoted(const QString& s) {
     return QLatin1Char('\'') + QString(s).replace(QLatin1Char('\''), QStringLiteral("'\\''")) +
            QLatin1Char('\'');
+}
+
+struct ImportTurn {
+    double open = 0, collect = 0, transfer = 0, openCpu = 0, collectCpu = 0, transferCpu = 0;
+    int collected = 0, staged = 0, beeps = 0;
+};
+
+// Our side: the window in a fresh working folder, as a user runs it.
+ImportTurn importTurn(const QString& folder, BenchPrompter& prompter) {
+    QTemporaryDir work;
+    if (!work.isValid())
+        throw std::runtime_error("no temporary folder");
+    lapora::schema::prepareWorkFolder(work.path(), QStringLiteral(LAPORA_TEMPLATE_DIR));
+    QDir::setCurrent(work.path());
+    NoModal modal;
+    ImportTurn t;
+    prompter.beeps = 0;
+    {
+        lapora::Session session(prompter, modal);
+        session.settings.FakturoNextPath = folder;
+        lapora::SzamlaImportFormX w(session);
+        w.show(); // the grid follows as it would on screen
+        auto t0 = SteadyClock::now();
+        double c0 = cpuMs();
+        w.activate();
+        t.open = msSince(t0);
+        t.openCpu = cpuMs() - c0;
+        t0 = SteadyClock::now();
+        c0 = cpuMs();
+        w.collect();
+        t.collect = msSince(t0);
+        t.collectCpu = cpuMs() - c0;
+        t.collected = rowsOf("OsszesSzamlaLPM");
+        t0 = SteadyClock::now();
+        c0 = cpuMs();
+        w.transfer();
+        t.transfer = msSince(t0);
+        t.transferCpu = cpuMs() - c0;
+        t.staged = rowsOf("SzamlaAthozat");
+    }
+    t.beeps = prompter.beeps;
+    prompter.echo = false;
+    QDir::setCurrent(QDir::tempPath());
+    return t;
+}
+
+// The floor: the tools copying the same table into a fresh SQLite file made from its Jet schema (made
+// before the clock starts).
+double floorTurn(const QString& file) {
+    QTemporaryDir work;
+    if (!work.isValid())
+        throw std::runtime_error("no temporary folder");
+    const QString db = QDir(work.path()).filePath(QStringLiteral("floor.db"));
+    const QString schemaSql = QDir(work.path()).filePath(QStringLiteral("schema.sql"));
+    timedShell(QStringLiteral("mdb-schema -T ATUTAL ") + quoted(file) + QStringLiteral(" sqlite > ") +
+               quoted(schemaSql) + QStringLiteral(" && sqlite3 ") + quoted(db) + QStringLiteral(" < ") +
+               quoted(schemaSql));
+    return timedShell(QStringLiteral("mdb-export -H ") + quoted(file) + QStringLiteral(" ATUTAL | sqlite3 ") +
+                      quoted(db) + QStringLiteral(" '.mode csv' '.import /dev/stdin ATUTAL'"));
+}
+
+int run(const QString& folder, const QString& start, int turns) {
+    const QString file = QDir(folder).filePath(QStringLiteral("LFAKT.MDB"));
+    std::printf("# invoice import of %s (ATUTAL)\n", file.toUtf8().constData());
+    BenchPrompter prompter;
+    if (!start.isEmpty())
+        prompter.start = start;
+    // A warm-up pair, not counted; then the turns, which side goes first alternating.
+    importTurn(folder, prompter);
+    floorTurn(file);
+    std::vector<ImportTurn> ours;
+    std::vector<double> floor, exportOnly;
+    for (int i = 0; i < turns; ++i) {
+        if (i % 2) {
+            floor.push_back(floorTurn(file));
+            ours.push_back(importTurn(folder, prompter));
+        } else {
+            ours.push_back(importTurn(folder, prompter));
+            floor.push_back(floorTurn(file));
+        }
+        exportOnly.push_back(timedShell(QStringLiteral("mdb-export -H ") + quoted(file) +
+                                        QStringLiteral(" ATUTAL > /dev/null")));
+        if (ours.back().collected == 0 || ours.back().collected != ours.front().collected ||
+            ours.back().staged != ours.back().collected)
+            throw std::runtime_error("the turns collected or transferred different row counts");
+    }
+    const auto pick = [&](const std::function<double(const ImportTurn&)>& f) {
+        std::vector<double> out;
+        for (const ImportTurn& t : ours)
+            out.push_back(f(t));
+        return out;
+    };
+    figure("invoice_rows", ours.front().collected, "rows");
+    figure("invoice_staged_rows", ours.front().staged, "rows");
+    figure("invoice_beeps", ours.front().beeps, "beeps");
+    figure("invoice_turns", turns, "turns");
+    figure("invoice_open_ms", median(pick([](const ImportTurn& t) { return t.open; })), "ms");
+    figure("invoice_open_cpu_ms", median(pick([](const ImportTurn& t) { return t.openCpu; })), "ms");
+    figure("invoice_collect_ms", median(pick([](const ImportTurn& t) { return t.collect; })), "ms");
+    figure("invoice_collect_cpu_ms", median(pick([](const ImportTurn& t) { return t.collectCpu; })), "ms");
+    figure("invoice_transfer_ms", median(pick([](const ImportTurn& t) { return t.transfer; })), "ms");
+    figure("invoice_transfer_cpu_ms", median(pick([](const ImportTurn& t) { return t.transferCpu; })), "ms");
+    figure("invoice_mdb_export_ms", median(exportOnly), "ms");
+    // The collection (the window opened, the rows copied out of Jet) alone, then with its transfer.
+    beside("invoice_open_collect_ms", pick([](const ImportTurn& t) { return t.open + t.collect; }), floor,
+           "ms", 0);
+    beside("invoice_collect_transfer_ms",
+           pick([](const ImportTurn& t) { return t.open + t.collect + t.transfer; }), floor, "ms", 1.5);
+    std::printf("# floor: mdb-export | sqlite3 .import of the same rows into a table made by mdb-schema\n");
+    return 0;
 }
 
 } // namespace
@@ -95,78 +200,24 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     lapora::installFontSubstitutes();
     QLocale::setDefault(QLocale(QLocale::Hungarian, QLocale::Hungary));
+    int turns = 5;
+    QStringList rest;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--turns") == 0 && i + 1 < argc)
+            turns = std::max(1, std::atoi(argv[++i]));
+        else
+            rest << QString::fromLocal8Bit(argv[i]);
+    }
+    if (rest.size() > 2 || (!rest.isEmpty() && rest.first().startsWith(QLatin1String("--")))) {
+        std::fprintf(stderr, "usage: imports_bench [--turns N] [LFAKT.MDB folder [first ATUTAL number]]\n");
+        return 2;
+    }
     const QString folder =
-        QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(LAPORA_BENCH_JET_FOLDER))
-            .absolutePath();
-    const QString file = QDir(folder).filePath(QStringLiteral("LFAKT.MDB"));
-
-    QTemporaryDir work;
-    lapora::schema::prepareWorkFolder(work.path(), QStringLiteral(LAPORA_TEMPLATE_DIR));
-    QDir::setCurrent(work.path());
-
-    BenchPrompter prompter;
-    if (argc > 2)
-        prompter.start = QString::fromLocal8Bit(argv[2]);
-    NoModal modal;
-    lapora::Session session(prompter, modal);
-    session.settings.FakturoNextPath = folder;
-
-    std::printf("Invoice import of %s (ATUTAL)\n", file.toUtf8().constData());
-    int collectedRows = 0, stagedRows = 0;
-    double openMs = 0, collectMs = 0, transferMs = 0, openCpu = 0, collectCpu = 0, transferCpu = 0;
-    {
-        lapora::SzamlaImportFormX w(session);
-        w.show(); // the grid follows as it would on screen
-        auto t0 = SteadyClock::now();
-        double c0 = cpuMs();
-        w.activate();
-        openMs = msSince(t0);
-        openCpu = cpuMs() - c0;
-        t0 = SteadyClock::now();
-        c0 = cpuMs();
-        w.collect();
-        collectMs = msSince(t0);
-        collectCpu = cpuMs() - c0;
-        collectedRows = rowsOf("OsszesSzamlaLPM");
-        t0 = SteadyClock::now();
-        c0 = cpuMs();
-        w.transfer();
-        transferMs = msSince(t0);
-        transferCpu = cpuMs() - c0;
-        stagedRows = rowsOf("SzamlaAthozat");
+        QDir(rest.isEmpty() ? QStringLiteral(LAPORA_BENCH_JET_FOLDER) : rest.first()).absolutePath();
+    try {
+        return run(folder, rest.size() > 1 ? rest[1] : QString(), turns);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "imports_bench: %s\n", e.what());
+        return 1;
     }
-    figure("opening (six tables read from Jet)", openMs, "ms");
-    figure("opening CPU", openCpu, "ms");
-    figure("collection into OsszesSzamlaLPM", collectMs, "ms");
-    figure("collection CPU", collectCpu, "ms");
-    figure("collection rows", collectedRows, "rows");
-    figure("collection rate", collectedRows / (collectMs / 1000.0), "rows/s");
-    figure("opening + collection rate", collectedRows / ((openMs + collectMs) / 1000.0), "rows/s");
-    figure("transfer into SzamlaAthozat", transferMs, "ms");
-    figure("transfer CPU", transferCpu, "ms");
-    figure("transfer rows", stagedRows, "rows");
-    figure("transfer rate", stagedRows / (transferMs / 1000.0), "rows/s");
-    figure("beeps (positions not copied, skipped sources)", prompter.beeps, "");
-
-    // The tools: mdb-export reading the table, and with sqlite3 importing it into a file.
-    const QString exportCmd = QStringLiteral("mdb-export -H ") + quoted(file) + QStringLiteral(" ATUTAL");
-    const double exportMs = timedShell(exportCmd + QStringLiteral(" > /dev/null"));
-    if (exportMs > 0) {
-        figure("mdb-export ATUTAL", exportMs, "ms");
-        figure("mdb-export rate", 20000 / (exportMs / 1000.0), "rows/s");
-    }
-    const QString db = QDir(work.path()).filePath(QStringLiteral("floor.db"));
-    const QString schemaSql = QDir(work.path()).filePath(QStringLiteral("schema.sql"));
-    timedShell(QStringLiteral("mdb-schema -T ATUTAL ") + quoted(file) + QStringLiteral(" sqlite > ") +
-               quoted(schemaSql) + QStringLiteral(" && sqlite3 ") + quoted(db) + QStringLiteral(" < ") +
-               quoted(schemaSql));
-    const double floorMs = timedShell(exportCmd + QStringLiteral(" | sqlite3 ") + quoted(db) +
-                                      QStringLiteral(" '.mode csv' '.import /dev/stdin ATUTAL'"));
-    if (floorMs > 0) {
-        figure("mdb-export | sqlite3 .import", floorMs, "ms");
-        figure("mdb-export | sqlite3 .import rate", 20000 / (floorMs / 1000.0), "rows/s");
-        figure("collection / floor time", (openMs + collectMs) / floorMs, "x");
-    }
-    QDir::setCurrent(QDir::tempPath());
-    return 0;
 }

@@ -1,8 +1,9 @@
 // LPMRep on a working folder of about 1 GB (3 million log rows, 500,000 job sheets), next to the sqlite3
 // command-line tool doing ATTACH + INSERT ... SELECT of the same tables into fresh templates. Prints
 // "name value unit" lines: each side's median over the rounds (taken in turns), the median of the rounds'
-// ratios and the target. Options: --log N, --jobs N (rows), --repeats N (rounds), --dir FOLDER (where the
-// data is built).
+// ratios and the target. Options: --size-mb N (a folder of about N MB, the same mix of rows scaled), or
+// --log N and --jobs N (rows); --repeats N (rounds); --dir FOLDER (where the data is built).
+#include "BenchFigures.h"
 #include "Database.h"
 #include "MaintenanceRun.h"
 #include "Prompter.h"
@@ -34,21 +35,12 @@ extern char** environ;
 
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
+using lapora::bench::beside;
+using lapora::bench::figure;
+using lapora::bench::SteadyClock;
 
 double secondsSince(SteadyClock::time_point t0) {
     return std::chrono::duration<double>(SteadyClock::now() - t0).count();
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-void figure(const char* name, double value, const char* unit, int decimals = 2) {
-    std::printf("%s %.*f %s\n", name, decimals, value, unit);
-    std::fflush(stdout);
 }
 
 void exec(sqlite3* db, const std::string& sql) {
@@ -299,11 +291,22 @@ void warm(const QString& folder) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    int logRows = 3000000, jobRows = 500000, repeats = 3;
+    // About 1 GB: 3 million log rows and 500,000 job sheets.
+    constexpr double kFullMb = 1024, kFullLog = 3000000, kFullJobs = 500000;
+    int logRows = static_cast<int>(kFullLog), jobRows = static_cast<int>(kFullJobs), repeats = 3;
     QString base = QDir::tempPath();
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; i += 2) {
         const std::string a = argv[i];
-        if (a == "--log")
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "usage: lpmrep_bench [--size-mb N | --log N --jobs N] [--repeats N] "
+                                 "[--dir FOLDER]\n");
+            return 2;
+        }
+        if (a == "--size-mb") {
+            const double share = std::atof(argv[i + 1]) / kFullMb;
+            logRows = static_cast<int>(kFullLog * share);
+            jobRows = static_cast<int>(kFullJobs * share);
+        } else if (a == "--log")
             logRows = std::atoi(argv[i + 1]);
         else if (a == "--jobs")
             jobRows = std::atoi(argv[i + 1]);
@@ -311,18 +314,26 @@ int main(int argc, char** argv) {
             repeats = std::max(1, std::atoi(argv[i + 1]));
         else if (a == "--dir")
             base = QString::fromLocal8Bit(argv[i + 1]);
+        else {
+            std::fprintf(stderr, "lpmrep_bench: unknown option %s\n", a.c_str());
+            return 2;
+        }
+    }
+    if (logRows < 1 || jobRows < 1) {
+        std::fprintf(stderr, "lpmrep_bench: too small a folder\n");
+        return 2;
     }
     try {
         QTemporaryDir root(QDir(base).filePath(QStringLiteral("lpmrep-bench-XXXXXX")));
         const QString work = root.filePath(QStringLiteral("munka"));
         const auto t0 = SteadyClock::now();
         makeData(work, logRows, jobRows);
-        figure("data_build", secondsSince(t0), "s", 1);
-        figure("working_folder", folderMb(work), "MB", 0);
-        figure("log_rows", logRows, "rows", 0);
-        figure("job_sheets", jobRows, "rows", 0);
+        figure("lpmrep_data_build_s", secondsSince(t0), "s");
+        figure("lpmrep_data_mb", folderMb(work), "MB");
+        figure("lpmrep_log_rows", logRows, "rows");
+        figure("lpmrep_job_rows", jobRows, "rows");
 
-        std::vector<double> cli, lpm, ratio;
+        std::vector<double> cli, lpm;
         for (int r = 0; r < repeats; ++r) {
             warm(work);
             const QString into = root.filePath(QStringLiteral("cli%1").arg(r));
@@ -334,7 +345,6 @@ int main(int argc, char** argv) {
             warm(work);
             const double l = lpmrepRun(work);
             lpm.push_back(l);
-            ratio.push_back(l / c);
             if (rows(QDir(work).filePath(QStringLiteral("lapora.mdb")), "Laporak") != jobRows ||
                 rows(QDir(work).filePath(QStringLiteral("Regiszt.lpb")), "Regisztrálás") != logRows)
                 throw std::runtime_error("LPMRep copied a different number of rows");
@@ -343,11 +353,8 @@ int main(int argc, char** argv) {
                 QDir(QDir(work).filePath(d)).removeRecursively();
             std::printf("# round %d: sqlite3 %.2f s, LPMRep %.2f s\n", r + 1, c, l);
         }
-        figure("rounds", repeats, "rounds", 0);
-        figure("lpmrep_run", median(lpm), "s");
-        figure("lpmrep_run_floor", median(cli), "s");
-        figure("lpmrep_run_ratio", median(ratio), "x");
-        figure("lpmrep_run_target", 1.2, "x");
+        figure("lpmrep_rounds", repeats, "rounds");
+        beside("lpmrep_run_s", lpm, cli, "s", 1.2);
         std::printf("# floor: sqlite3 ATTACH + INSERT ... SELECT of the same tables into fresh templates\n");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "lpmrep_bench: %s\n", e.what());
