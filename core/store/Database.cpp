@@ -18,12 +18,20 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 
 namespace lapora {
 
 namespace {
 
 std::uint64_t g_generation = 1;
+std::uint64_t g_unpinned = 1; // writes not pinned to one table (statements, a rolled-back transaction)
+
+// Per file and table: how often one of its rows was written. Nodes never move, so references stay valid.
+std::unordered_map<std::string, std::uint64_t>& tableBumps() {
+    static std::unordered_map<std::string, std::uint64_t> bumps;
+    return bumps;
+}
 
 QByteArray header(const QString& path, int n) {
     QFile f(path);
@@ -322,6 +330,8 @@ std::shared_ptr<Database> Database::open(const QString& nameOrPath, const QStrin
         throw StoreError("no such data file: " + nameOrPath.toStdString());
     std::shared_ptr<Database> db(new Database);
     db->path_ = path;
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    db->fileKey_ = canonical.isEmpty() ? QFileInfo(path).absoluteFilePath() : canonical;
     if (isSqliteFile(path)) {
         // Never create: a missing file must fail so the caller's missing-database message can fire.
         const QByteArray p = QFile::encodeName(path);
@@ -621,11 +631,25 @@ std::uint64_t Database::generation() {
 
 void Database::bumpGeneration() {
     ++g_generation;
+    ++g_unpinned;
+}
+
+std::uint64_t Database::unpinnedGeneration() {
+    return g_unpinned;
+}
+
+std::uint64_t& Database::bumpsOf(const QString& table) const {
+    return tableBumps()[(fileKey_ + QLatin1Char('\n') + table.toCaseFolded()).toStdString()];
+}
+
+const std::uint64_t& Database::tableGeneration(const QString& table) const {
+    return bumpsOf(table);
 }
 
 void Database::rowChanged(const QString& table, std::int64_t rowid, bool removed) {
     const std::uint64_t before = generation();
-    bumpGeneration();
+    ++g_generation;
+    ++bumpsOf(table);
     std::string key;
     for (IndexEntry& e : indexes_) {
         if (e.table != table || e.gen != before)

@@ -98,6 +98,11 @@ public:
     // Bumped on every write through any connection of this process, so cached rows can tell they are stale.
     static std::uint64_t generation();
     static void bumpGeneration();
+    // The same for the rows of one table of this file: bumped by a write of one of its rows through any
+    // connection of this process and by every write that is not pinned to one table (generation() goes up
+    // with both). The reference stays valid as long as the program runs.
+    const std::uint64_t& tableGeneration(const QString& table) const;
+    static std::uint64_t unpinnedGeneration();
     // One row of a table added, changed or deleted through a view: bumps the generation; that table's cached
     // column values that were current are brought up to date instead of being built again on next use.
     void rowChanged(const QString& table, std::int64_t rowid, bool removed);
@@ -117,10 +122,12 @@ public:
 private:
     Database() = default;
     void loadJetTable(const QString& canonical);
+    std::uint64_t& bumpsOf(const QString& table) const; // the count behind tableGeneration()
     void registerFunctions();
     void attach(const jetsql::Attachment& a);
 
     QString path_;
+    QString fileKey_; // the same for every connection to one file
     bool readOnly_ = false;
     sqlite3* db_ = nullptr;
     std::unique_ptr<JetFile> jet_;

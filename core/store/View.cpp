@@ -20,6 +20,7 @@ namespace lapora {
 namespace {
 
 constexpr size_t kRowCacheSize = 512;
+constexpr size_t kFetchRun = 64; // rows read together on a walk down the view
 
 // Order of values inside one column: Null first, then numbers, dates and times, texts.
 int typeRank(const Value& v) {
@@ -116,6 +117,8 @@ void View::open(std::shared_ptr<Database> db, const QString& source) {
     columns_ = std::move(cols);
     keys_ = std::move(ks);
     fetch_.reset();
+    fetchRun_.reset();
+    tableGen_ = nullptr;
     insert_.reset();
     cache_.clear();
     pos_ = 0;
@@ -216,6 +219,8 @@ void View::requery() {
     columns_ = std::move(cols);
     keys_ = std::move(ks);
     fetch_.reset();
+    fetchRun_.reset();
+    tableGen_ = nullptr;
     insert_.reset();
     cache_.clear();
     pos_ = 0;
@@ -242,6 +247,8 @@ void View::close() {
     if (mode_ != EditMode::None)
         cancelUpdate();
     fetch_.reset();
+    fetchRun_.reset();
+    tableGen_ = nullptr;
     insert_.reset();
     db_.reset();
     cache_.clear();
@@ -501,6 +508,10 @@ int View::fieldIndex(const QString& name) const {
     QString n = name;
     if (n.startsWith(QLatin1Char('[')) && n.endsWith(QLatin1Char(']')))
         n = n.mid(1, n.size() - 2);
+    // The name as declared first: most callers write it so, and that compare costs far less.
+    for (size_t i = 0; i < columns_.size(); ++i)
+        if (columns_[i].name == n)
+            return static_cast<int>(i);
     for (size_t i = 0; i < columns_.size(); ++i)
         if (sameName(columns_[i].name, n))
             return static_cast<int>(i);
@@ -514,14 +525,61 @@ const std::vector<Value>& View::row(int index) const {
         throw StoreError("no such row");
     if (keys_.isSnapshot)
         return (*keys_.snapshot)[static_cast<size_t>(keys_.rowids[static_cast<size_t>(index)])];
-    if (cacheGen_ != Database::generation()) {
+    // Rows stay good while nothing wrote this table (writes to other tables leave them be).
+    if (!tableGen_)
+        tableGen_ = &db_->tableGeneration(table_);
+    const std::uint64_t gen = Database::unpinnedGeneration() + *tableGen_;
+    if (cacheGen_ != gen) {
         cache_.clear();
-        cacheGen_ = Database::generation();
+        cacheGen_ = gen;
     }
     const std::int64_t rowid = keys_.rowids[static_cast<size_t>(index)];
     auto it = cache_.find(rowid);
     if (it != cache_.end())
         return it->second;
+    if (cache_.size() + kFetchRun > kRowCacheSize)
+        cache_.clear();
+    const auto readRow = [this](sqlite3_stmt* st, int first) {
+        std::vector<Value> values;
+        values.reserve(columns_.size());
+        for (size_t i = 0; i < columns_.size(); ++i)
+            values.push_back(Database::read(st, first + static_cast<int>(i), columns_[i].type));
+        return values;
+    };
+    // A walk down the view (a copy, a print, a grid filling) comes to the next rows next: when they follow
+    // in rowid order with few gaps, one statement reads them all.
+    size_t end = static_cast<size_t>(index) + 1;
+    const size_t limit = std::min(keys_.rowids.size(), static_cast<size_t>(index) + kFetchRun);
+    while (end < limit && keys_.rowids[end] > keys_.rowids[end - 1] &&
+           keys_.rowids[end] - rowid < static_cast<std::int64_t>(2 * kFetchRun))
+        ++end;
+    if (end - static_cast<size_t>(index) >= 4) {
+        if (!fetchRun_)
+            fetchRun_ = std::make_unique<Statement>(
+                db_->handle(), QStringLiteral("SELECT rowid, ") + selectList_ + QStringLiteral(" FROM ") +
+                                   jetsql::quoteName(table_) +
+                                   QStringLiteral(" WHERE rowid BETWEEN ?1 AND ?2 ORDER BY rowid"));
+        fetchRun_->reset();
+        sqlite3_bind_int64(fetchRun_->get(), 1, rowid);
+        sqlite3_bind_int64(fetchRun_->get(), 2, keys_.rowids[end - 1]);
+        size_t k = static_cast<size_t>(index);
+        try {
+            while (k < end && fetchRun_->step()) {
+                const std::int64_t got = sqlite3_column_int64(fetchRun_->get(), 0);
+                while (k < end && keys_.rowids[k] < got)
+                    ++k; // not stored any more: read alone below, as all Null
+                if (k < end && keys_.rowids[k] == got)
+                    cache_.try_emplace(got, readRow(fetchRun_->get(), 1));
+            }
+        } catch (...) {
+            fetchRun_->reset();
+            throw;
+        }
+        fetchRun_->reset();
+        it = cache_.find(rowid);
+        if (it != cache_.end())
+            return it->second;
+    }
     if (!fetch_)
         fetch_ = std::make_unique<Statement>(
             db_->handle(), QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") +
@@ -529,17 +587,11 @@ const std::vector<Value>& View::row(int index) const {
     fetch_->reset();
     sqlite3_bind_int64(fetch_->get(), 1, rowid);
     std::vector<Value> values;
-    if (fetch_->step()) {
-        values.reserve(columns_.size());
-        for (size_t i = 0; i < columns_.size(); ++i)
-            values.push_back(Database::read(fetch_->get(), static_cast<int>(i), columns_[i].type));
-    } else {
-        // Deleted through another view: the row reads as all Null.
-        values.assign(columns_.size(), Value());
-    }
+    if (fetch_->step())
+        values = readRow(fetch_->get(), 0);
+    else
+        values.assign(columns_.size(), Value()); // deleted through another view: the row reads as all Null
     fetch_->reset();
-    if (cache_.size() >= kRowCacheSize)
-        cache_.clear();
     return cache_.emplace(rowid, std::move(values)).first->second;
 }
 

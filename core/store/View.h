@@ -134,11 +134,13 @@ private:
     int nextObserver_ = 1;
 
     mutable std::unique_ptr<Statement> fetch_;
+    mutable std::unique_ptr<Statement> fetchRun_; // the rows of a range of rowids, for a walk down the view
     // The last INSERT, kept prepared: bulk appends (imports, transfers) set the same fields row after row.
     std::unique_ptr<Statement> insert_;
     std::vector<int> insertFields_;
     mutable std::unordered_map<std::int64_t, std::vector<Value>> cache_;
     mutable std::uint64_t cacheGen_ = 0;
+    mutable const std::uint64_t* tableGen_ = nullptr; // the table's writes (see Database::tableGeneration)
 };
 
 } // namespace lapora
