@@ -649,7 +649,7 @@ bool ImportForm::transferLines() {
                 atviszData_.setField(u("recordID"), Value::text(stamp_));
                 atviszData_.update();
                 atviszData_.moveLast();
-                nextLine_ = static_cast<int>(NullNumber(atviszData_.field(u("Sorszám"))).value()) + 1;
+                ++nextLine_; // the number just written: no need to read the row back
                 stamp_ = imports::transferStamp();
             }
         } catch (const StoreError&) {

@@ -57,7 +57,8 @@ QString transferStamp(const QDate& day, double secondsSinceMidnight) {
 }
 
 QString transferStamp() {
-    return transferStamp(Clock::today(), Clock::secondsSinceMidnight());
+    const auto [day, seconds] = Clock::todayAndSeconds();
+    return transferStamp(day, seconds);
 }
 
 bool storable(const Value& v, ColumnType type) {

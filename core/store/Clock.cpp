@@ -1,5 +1,7 @@
 #include "Clock.h"
 
+#include <QDateTime>
+
 namespace lapora {
 
 std::optional<QDate> Clock::fixedDate_;
@@ -20,6 +22,13 @@ double Clock::secondsSinceMidnight() {
     if (fixedTime_)
         return fixedTime_->msecsSinceStartOfDay() / 1000.0;
     return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+}
+
+std::pair<QDate, double> Clock::todayAndSeconds() {
+    if (fixedDate_ || fixedTime_)
+        return {today(), secondsSinceMidnight()};
+    const QDateTime now = QDateTime::currentDateTime();
+    return {now.date(), now.time().msecsSinceStartOfDay() / 1000.0};
 }
 
 void Clock::fix(const QDate& d, const QTime& t) {

@@ -4,6 +4,7 @@
 #include <QTime>
 
 #include <optional>
+#include <utility>
 
 namespace lapora {
 
@@ -14,6 +15,8 @@ public:
     static QTime now(); // whole seconds
     // Seconds since midnight with their fraction (the fixed time when fixed).
     static double secondsSinceMidnight();
+    // Today and the seconds since its midnight from one reading: the two cannot straddle midnight.
+    static std::pair<QDate, double> todayAndSeconds();
     static void fix(const QDate& d, const QTime& t);
     static void release();
 
