@@ -194,22 +194,29 @@ bool AdatathozatalFormX::leave() {
 
 // ---- deletions --------------------------------------------------------------------------------------------
 
-void AdatathozatalFormX::deleteLine() {
+// The lines are there and the user says Yes to `question`: then true, under the hourglass.
+bool AdatathozatalFormX::askToDelete(const QString& question) {
     Prompter& p = session_.prompter;
-    BusyButton busy(command_[1]);
     if (!hasRows(athozData_)) {
         enableCommands(false);
         p.pointer(Pointer::Arrow);
-        return;
+        return false;
     }
     p.pointer(Pointer::Arrow);
     p.beep();
-    if (p.message(msg::kFigyelemTorles, u("Biztosan véglegesen törli az adatsort (Delete)?"),
-                  Icon::Exclamation, Buttons::YesNo) != Answer::Yes) {
+    if (p.message(msg::kFigyelemTorles, question, Icon::Exclamation, Buttons::YesNo) != Answer::Yes) {
         p.pointer(Pointer::Arrow);
-        return;
+        return false;
     }
     p.pointer(Pointer::Hourglass);
+    return true;
+}
+
+void AdatathozatalFormX::deleteLine() {
+    Prompter& p = session_.prompter;
+    BusyButton busy(command_[1]);
+    if (!askToDelete(u("Biztosan véglegesen törli az adatsort (Delete)?")))
+        return;
     grid_->commitEdit();
     try {
         if (!athozData_.hasCurrent())
@@ -241,19 +248,8 @@ void AdatathozatalFormX::deleteLine() {
 void AdatathozatalFormX::deleteAll() {
     Prompter& p = session_.prompter;
     BusyButton busy(command_[2]);
-    if (!hasRows(athozData_)) {
-        enableCommands(false);
-        p.pointer(Pointer::Arrow);
+    if (!askToDelete(u("Biztosan véglegesen törli az összes adatot (Delete All)?")))
         return;
-    }
-    p.pointer(Pointer::Arrow);
-    p.beep();
-    if (p.message(msg::kFigyelemTorles, u("Biztosan véglegesen törli az összes adatot (Delete All)?"),
-                  Icon::Exclamation, Buttons::YesNo) != Answer::Yes) {
-        p.pointer(Pointer::Arrow);
-        return;
-    }
-    p.pointer(Pointer::Hourglass);
     enableCommands(false);
     grid_->commitEdit();
     grid_->viewModel()->discardEdits(); // the lines they belong to are going

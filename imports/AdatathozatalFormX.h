@@ -42,6 +42,7 @@ protected:
 private:
     void buildControls();
     void enableCommands(bool on);
+    bool askToDelete(const QString& question);
     void allDeleted(); // the question after the last line went, and its answer
     bool leave();      // the exit steps; false when the window stays open
 
