@@ -1,6 +1,5 @@
 #include "JetFile.h"
 
-#include "Database.h"
 #include "JetStream.h"
 #include "StoreError.h"
 
@@ -17,6 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <climits>
 #include <cmath>
@@ -30,7 +30,8 @@ namespace lapora {
 
 namespace jetdetail {
 Value dateValue(double stored);
-}
+int storedDate(double stored, char* out);
+} // namespace jetdetail
 
 namespace {
 
@@ -364,9 +365,16 @@ Value toValue(const Cell& c) {
 
 namespace jetdetail {
 
+namespace {
+
+struct DayAndSecond {
+    qint64 day; // from 1899-12-30
+    int secs;   // of that day
+};
+
 // Whole part: days from 1899-12-30 (negative before it); the absolute fraction is the time of day,
 // also for negative values (-1.25 is 1899-12-29 06:00). Rounded to whole seconds as Jet shows them.
-Value dateValue(double stored) {
+DayAndSecond split(double stored) {
     if (!std::isfinite(stored) || stored < kFirstJetDay || stored >= kLastJetDay + 1)
         throw StoreError("damaged date value");
     const double whole = std::trunc(stored);
@@ -376,7 +384,20 @@ Value dateValue(double stored) {
         secs -= 86400;
         ++day;
     }
-    const QTime time = QTime(0, 0).addSecs(int(secs));
+    return {day, int(secs)};
+}
+
+char* digits(char* p, int v, int width) {
+    for (int i = width - 1; i >= 0; --i, v /= 10)
+        p[i] = char('0' + v % 10);
+    return p + width;
+}
+
+} // namespace
+
+Value dateValue(double stored) {
+    const auto [day, secs] = split(stored);
+    const QTime time = QTime(0, 0).addSecs(secs);
     const QDate date = kJetZeroDay.addDays(day);
     // Day 0 is a date like any other: a time of day stored on it keeps its day, so a copy into a date
     // field gives 1899-12-30 and the value equals #12/30/1899#.
@@ -386,6 +407,37 @@ Value dateValue(double stored) {
     if (!dt.isValid() || dt.time() != time)
         dt = QDateTime(date, time, Qt::UTC); // a wall time local time skips (DST gap) stays as written
     return Value::dateTime(dt);
+}
+
+// The text Database::bind stores for dateValue(stored) in a DateTime field, made without the detour
+// through QDateTime (whose local-time check costs a time zone lookup per value): the date alone at
+// midnight, the date and the time otherwise. out holds at least 20 bytes; returns the length.
+int storedDate(double stored, char* out) {
+    const auto [day, secs] = split(stored);
+    // Proleptic Gregorian date of the day, counted in 400-year eras from 0000-03-01.
+    const qint64 z = day + 693899; // 1899-12-30 is day 693899 after 0000-03-01
+    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
+    const qint64 doe = z - era * 146097;
+    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const qint64 mp = (5 * doy + 2) / 153;
+    const int d = int(doy - (153 * mp + 2) / 5 + 1);
+    const int m = int(mp < 10 ? mp + 3 : mp - 9);
+    const int y = int(yoe + era * 400 + (m <= 2 ? 1 : 0));
+    char* p = digits(out, y, 4);
+    *p++ = '-';
+    p = digits(p, m, 2);
+    *p++ = '-';
+    p = digits(p, d, 2);
+    if (secs != 0) {
+        *p++ = ' ';
+        p = digits(p, secs / 3600, 2);
+        *p++ = ':';
+        p = digits(p, secs / 60 % 60, 2);
+        *p++ = ':';
+        p = digits(p, secs % 60, 2);
+    }
+    return int(p - out);
 }
 
 } // namespace jetdetail
@@ -549,7 +601,9 @@ void JetFile::insertRows(const QString& table, sqlite3_stmt* insert) const {
             sqlite3_clear_bindings(st); // the texts were bound in place
         }
     } unbind{insert};
+    std::vector<std::array<char, 20>> dates; // the stored forms of the row's dates, bound in place
     d->read(table, [&](const std::vector<Cell>& row) {
+        dates.resize(row.size());
         sqlite3_reset(insert);
         for (size_t i = 0; i < row.size(); ++i) {
             const Cell& c = row[i];
@@ -565,7 +619,8 @@ void JetFile::insertRows(const QString& table, sqlite3_stmt* insert) const {
                 sqlite3_bind_text(insert, pos, c.s.data(), int(c.s.size()), SQLITE_STATIC);
                 break;
             case js::DateTime:
-                Database::bind(insert, pos, jetdetail::dateValue(c.f), ColumnType::DateTime);
+                sqlite3_bind_text(insert, pos, dates[i].data(), jetdetail::storedDate(c.f, dates[i].data()),
+                                  SQLITE_STATIC);
                 break;
             case js::Bool:
                 sqlite3_bind_int(insert, pos, c.i ? 1 : 0);
