@@ -16,7 +16,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <chrono>
 #include <climits>
 #include <cmath>
@@ -323,6 +322,7 @@ struct Cell {
     std::int64_t i = 0;
     double f = 0;
     std::string s;
+    char date[20]; // a DateTime's stored text, while bound
 };
 
 bool tagFits(std::uint8_t tag, ColumnType t) {
@@ -453,8 +453,9 @@ struct JetFile::Impl {
         throw StoreError("no table " + utf8(table) + " in " + utf8(path));
     }
 
-    // Starts the reader on one table and hands each row's cells to onRow.
-    template <class OnRow> void read(const QString& table, OnRow onRow) const {
+    // Starts the reader on one table and reads each row's cells into next() (room for one row), calling
+    // done() after each row.
+    template <class Next, class Done> void read(const QString& table, Next next, Done done) const {
         const Entry& want = find(table);
         if (!want.ok)
             throw StoreError(want.why + " in " + utf8(path));
@@ -473,7 +474,11 @@ struct JetFile::Impl {
             throw StoreError("the fields of " + utf8(want.name) + " changed in " + utf8(path));
         if (c.u8() != std::uint8_t(js::kRows))
             c.failed("no rows");
-        std::vector<Cell> row(want.columns.size());
+        // The tags each field may carry, as bits.
+        std::vector<unsigned> fits(want.columns.size());
+        for (size_t i = 0; i < fits.size(); ++i)
+            for (unsigned tag = 0; tag < 8; ++tag)
+                fits[i] |= tagFits(std::uint8_t(tag), want.columns[i].type) ? 1u << tag : 0u;
         std::uint64_t count = 0;
         for (;;) {
             const auto mark = c.u8();
@@ -481,10 +486,11 @@ struct JetFile::Impl {
                 break;
             if (mark != std::uint8_t(js::kRow))
                 c.failed("a malformed row");
-            for (size_t i = 0; i < row.size(); ++i) {
+            Cell* row = next();
+            for (size_t i = 0; i < fits.size(); ++i) {
                 Cell& cell = row[i];
                 cell.tag = c.u8();
-                if (!tagFits(cell.tag, want.columns[i].type))
+                if (cell.tag >= 8 || !(fits[i] >> cell.tag & 1))
                     c.failed("a value of the wrong kind");
                 switch (cell.tag) {
                 case js::Int:
@@ -505,7 +511,7 @@ struct JetFile::Impl {
                 }
             }
             ++count;
-            onRow(row);
+            done();
         }
         if (c.fixed<std::uint64_t>() != count)
             c.failed("a row count that differs from its rows");
@@ -584,56 +590,84 @@ std::vector<Column> JetFile::columns(const QString& table) const {
 
 void JetFile::readRows(const QString& table,
                        const std::function<void(const std::vector<Value>&)>& sink) const {
-    std::vector<Value> values;
-    d->read(table, [&](const std::vector<Cell>& row) {
-        values.resize(row.size());
-        for (size_t i = 0; i < row.size(); ++i)
-            values[i] = toValue(row[i]);
-        sink(values);
-    });
+    std::vector<Cell> row(d->find(table).columns.size());
+    std::vector<Value> values(row.size());
+    d->read(
+        table, [&] { return row.data(); },
+        [&] {
+            for (size_t i = 0; i < row.size(); ++i)
+                values[i] = toValue(row[i]);
+            sink(values);
+        });
 }
 
-void JetFile::insertRows(const QString& table, sqlite3_stmt* insert) const {
+namespace {
+
+// One row's cells bound from parameter first + 1 on; texts bound in place.
+void bindRow(sqlite3_stmt* st, int first, Cell* row, size_t fields) {
+    for (size_t i = 0; i < fields; ++i) {
+        Cell& c = row[i];
+        const int pos = first + int(i) + 1;
+        switch (c.tag) {
+        case js::Int:
+            sqlite3_bind_int64(st, pos, c.i);
+            break;
+        case js::Double:
+            sqlite3_bind_double(st, pos, c.f);
+            break;
+        case js::Text:
+            sqlite3_bind_text(st, pos, c.s.data(), int(c.s.size()), SQLITE_STATIC);
+            break;
+        case js::DateTime:
+            sqlite3_bind_text(st, pos, c.date, jetdetail::storedDate(c.f, c.date), SQLITE_STATIC);
+            break;
+        case js::Bool:
+            sqlite3_bind_int(st, pos, c.i ? 1 : 0);
+            break;
+        default:
+            sqlite3_bind_null(st, pos);
+            break;
+        }
+    }
+}
+
+void stepInsert(sqlite3_stmt* st) {
+    const int rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE)
+        throw StoreError(std::string("insert: ") + sqlite3_errmsg(sqlite3_db_handle(st)));
+    sqlite3_reset(st);
+}
+
+} // namespace
+
+void JetFile::insertRows(const QString& table, sqlite3_stmt* batch, int batchRows,
+                         sqlite3_stmt* single) const {
     struct Unbind {
         sqlite3_stmt* st;
         ~Unbind() {
             sqlite3_reset(st);
             sqlite3_clear_bindings(st); // the texts were bound in place
         }
-    } unbind{insert};
-    std::vector<std::array<char, 20>> dates; // the stored forms of the row's dates, bound in place
-    d->read(table, [&](const std::vector<Cell>& row) {
-        dates.resize(row.size());
-        sqlite3_reset(insert);
-        for (size_t i = 0; i < row.size(); ++i) {
-            const Cell& c = row[i];
-            const int pos = int(i) + 1;
-            switch (c.tag) {
-            case js::Int:
-                sqlite3_bind_int64(insert, pos, c.i);
-                break;
-            case js::Double:
-                sqlite3_bind_double(insert, pos, c.f);
-                break;
-            case js::Text:
-                sqlite3_bind_text(insert, pos, c.s.data(), int(c.s.size()), SQLITE_STATIC);
-                break;
-            case js::DateTime:
-                sqlite3_bind_text(insert, pos, dates[i].data(), jetdetail::storedDate(c.f, dates[i].data()),
-                                  SQLITE_STATIC);
-                break;
-            case js::Bool:
-                sqlite3_bind_int(insert, pos, c.i ? 1 : 0);
-                break;
-            default:
-                sqlite3_bind_null(insert, pos);
-                break;
-            }
-        }
-        const int rc = sqlite3_step(insert);
-        if (rc != SQLITE_DONE)
-            throw StoreError(std::string("insert: ") + sqlite3_errmsg(sqlite3_db_handle(insert)));
-    });
+    } unbindBatch{batch}, unbindSingle{single};
+    const size_t fields = d->find(table).columns.size();
+    const size_t rows = size_t(std::max(batchRows, 1));
+    // A batch's rows stay here until its statement is stepped; the cells' texts are reused, row after row.
+    std::vector<Cell> cells(rows * fields);
+    size_t held = 0;
+    d->read(
+        table, [&] { return cells.data() + held * fields; },
+        [&] {
+            if (++held < rows)
+                return;
+            for (size_t r = 0; r < rows; ++r)
+                bindRow(batch, int(r * fields), cells.data() + r * fields, fields);
+            stepInsert(batch);
+            held = 0;
+        });
+    for (size_t r = 0; r < held; ++r) {
+        bindRow(single, 0, cells.data() + r * fields, fields);
+        stepInsert(single);
+    }
 }
 
 } // namespace lapora
