@@ -603,33 +603,56 @@ void JetFile::readRows(const QString& table,
 
 namespace {
 
-// One row's cells bound from parameter first + 1 on; texts bound in place.
-void bindRow(sqlite3_stmt* st, int first, Cell* row, size_t fields) {
-    for (size_t i = 0; i < fields; ++i) {
-        Cell& c = row[i];
-        const int pos = first + int(i) + 1;
-        switch (c.tag) {
-        case js::Int:
-            sqlite3_bind_int64(st, pos, c.i);
-            break;
-        case js::Double:
-            sqlite3_bind_double(st, pos, c.f);
-            break;
-        case js::Text:
-            sqlite3_bind_text(st, pos, c.s.data(), int(c.s.size()), SQLITE_STATIC);
-            break;
-        case js::DateTime:
-            sqlite3_bind_text(st, pos, c.date, jetdetail::storedDate(c.f, c.date), SQLITE_STATIC);
-            break;
-        case js::Bool:
-            sqlite3_bind_int(st, pos, c.i ? 1 : 0);
-            break;
-        default:
-            sqlite3_bind_null(st, pos);
-            break;
+// Binds rows' cells into INSERT statements, texts in place.
+class RowBinder {
+public:
+    explicit RowBinder(size_t fields) : fields_(fields), last_(fields) {}
+
+    // One row's cells from parameter first + 1 on.
+    void bind(sqlite3_stmt* st, int first, Cell* row) {
+        for (size_t i = 0; i < fields_; ++i) {
+            Cell& c = row[i];
+            const int pos = first + int(i) + 1;
+            switch (c.tag) {
+            case js::Int:
+                sqlite3_bind_int64(st, pos, c.i);
+                break;
+            case js::Double:
+                sqlite3_bind_double(st, pos, c.f);
+                break;
+            case js::Text:
+                sqlite3_bind_text(st, pos, c.s.data(), int(c.s.size()), SQLITE_STATIC);
+                break;
+            case js::DateTime: {
+                // A log's dates repeat row after row: the text of the field's last one is reused.
+                LastDate& l = last_[i];
+                if (l.length == 0 || c.f != l.stored) {
+                    l.length = jetdetail::storedDate(c.f, l.text);
+                    l.stored = c.f;
+                }
+                std::memcpy(c.date, l.text, sizeof c.date);
+                sqlite3_bind_text(st, pos, c.date, l.length, SQLITE_STATIC);
+                break;
+            }
+            case js::Bool:
+                sqlite3_bind_int(st, pos, c.i ? 1 : 0);
+                break;
+            default:
+                sqlite3_bind_null(st, pos);
+                break;
+            }
         }
     }
-}
+
+private:
+    struct LastDate {
+        double stored = 0;
+        int length = 0; // 0: none yet
+        char text[20];
+    };
+    size_t fields_;
+    std::vector<LastDate> last_;
+};
 
 void stepInsert(sqlite3_stmt* st) {
     const int rc = sqlite3_step(st);
@@ -653,6 +676,7 @@ void JetFile::insertRows(const QString& table, sqlite3_stmt* batch, int batchRow
     const size_t rows = size_t(std::max(batchRows, 1));
     // A batch's rows stay here until its statement is stepped; the cells' texts are reused, row after row.
     std::vector<Cell> cells(rows * fields);
+    RowBinder binder(fields);
     size_t held = 0;
     d->read(
         table, [&] { return cells.data() + held * fields; },
@@ -660,12 +684,12 @@ void JetFile::insertRows(const QString& table, sqlite3_stmt* batch, int batchRow
             if (++held < rows)
                 return;
             for (size_t r = 0; r < rows; ++r)
-                bindRow(batch, int(r * fields), cells.data() + r * fields, fields);
+                binder.bind(batch, int(r * fields), cells.data() + r * fields);
             stepInsert(batch);
             held = 0;
         });
     for (size_t r = 0; r < held; ++r) {
-        bindRow(single, 0, cells.data() + r * fields, fields);
+        binder.bind(single, 0, cells.data() + r * fields);
         stepInsert(single);
     }
 }
