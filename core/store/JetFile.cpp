@@ -248,6 +248,9 @@ private:
     int reap() {
         if (pid_ <= 0)
             return status_;
+        // Its output has usually ended as it exits: look again soon, then less often (a whole millisecond
+        // at once was most of a small table's read).
+        auto pause = std::chrono::microseconds(20);
         for (;;) {
             const pid_t r = ::waitpid(pid_, &status_, WNOHANG);
             if (r == pid_)
@@ -262,7 +265,8 @@ private:
                 }
                 break;
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            std::this_thread::sleep_for(pause);
+            pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(1));
         }
         pid_ = -1;
         return status_;
