@@ -90,7 +90,7 @@ public:
             pid_ = -1;
             throw StoreError("cannot start the Jet reader " + program.toStdString());
         }
-        buf_.resize(1 << 20);
+        buf_.resize(1 << 16); // a pipe's worth; grows for a longer value
     }
 
     ~Child() {
