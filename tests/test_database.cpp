@@ -1,4 +1,6 @@
 #include "Database.h"
+#include "JetFile.h"
+#include "JetStream.h"
 #include "Schema.h"
 #include "StoreError.h"
 #include "View.h"
@@ -6,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -128,6 +131,126 @@ TEST(Database, StatementsFailWithoutChangingAnything) {
                  StoreError);
     View v(db, QStringLiteral("Orszagjel"));
     EXPECT_GT(v.recordCount(), 40);
+}
+
+// The reader's output as a stand-in writes it (see JetStream.h).
+struct Stream {
+    QByteArray bytes;
+    template <class T> void fixed(T v) { bytes.append(reinterpret_cast<const char*>(&v), sizeof v); }
+    void u8(int v) { bytes.append(char(v)); }
+    void str(const QByteArray& s) {
+        fixed(std::uint32_t(s.size()));
+        bytes.append(s);
+    }
+};
+
+// A long Jet table goes into memory many rows to a statement: every row arrives, in order and whole,
+// also those of a last part batch; a read that breaks off leaves no half table behind.
+TEST(Database, JetTableLoadsEveryRowInOrder) {
+    namespace js = jetstream;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Stream catalog;
+    catalog.bytes.append(js::kMagic, sizeof js::kMagic);
+    catalog.fixed(std::uint32_t(1));
+    catalog.str("Napló");
+    catalog.u8(1);
+    const struct {
+        const char* name;
+        ColumnType type;
+        int size;
+    } fields[] = {{"Szoveg", ColumnType::Text, 50},   {"Szam", ColumnType::Integer, 0},
+                  {"Datum", ColumnType::DateTime, 0}, {"Ertek", ColumnType::Number, 0},
+                  {"Igen", ColumnType::Bool, 0},      {"Megj", ColumnType::LongText, 0}};
+    catalog.fixed(std::uint32_t(std::size(fields)));
+    for (const auto& f : fields) {
+        catalog.str(f.name);
+        catalog.u8(int(f.type));
+        catalog.fixed(std::int32_t(f.size));
+    }
+    const int rows = 70; // two full batches and some
+    // One memo longer than the reader's output takes at a time.
+    const auto memo = [](int i) { return QByteArray(i == 40 ? 200000 : 300, 'm') + QByteArray::number(i); };
+    Stream table = catalog;
+    table.u8(js::kRows);
+    for (int i = 0; i < rows; ++i) {
+        table.u8(js::kRow);
+        if (i % 7 == 3) {
+            table.u8(js::Null);
+        } else {
+            table.u8(js::Text);
+            table.str(i % 7 == 5 ? QByteArray() : "sor " + QByteArray::number(i));
+        }
+        table.u8(js::Int);
+        table.fixed(std::int64_t(i * 3));
+        table.u8(js::DateTime);
+        table.fixed(41437.0 + i / 5 + (i / 5 % 2 ? 0.5 : 0.0)); // five rows on each
+        table.u8(js::Double);
+        table.fixed(i + 0.25);
+        table.u8(js::Bool);
+        table.u8(i % 2);
+        table.u8(js::Text);
+        table.str(memo(i));
+    }
+    const QByteArray rowsOnly = table.bytes;
+    table.u8(js::kEnd);
+    table.fixed(std::uint64_t(rows));
+
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        writeFile(dir.filePath(name), bytes);
+        return QFile::encodeName(dir.filePath(name));
+    };
+    const QByteArray catalogFile = write(QStringLiteral("catalog"), catalog.bytes);
+    const QByteArray wholeFile = write(QStringLiteral("whole"), table.bytes);
+    const QByteArray brokenFile = write(QStringLiteral("broken"), rowsOnly.left(rowsOnly.size() - 500));
+    const QString script = dir.filePath(QStringLiteral("reader.sh"));
+    const auto useReader = [&](const QByteArray& rowsFile) {
+        QFile::remove(script);
+        writeFile(script,
+                  "#!/bin/sh\n[ $# -eq 1 ] && exec cat '" + catalogFile + "'\nexec cat '" + rowsFile + "'\n");
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        JetFile::setReaderForTests(script);
+    };
+    struct RealReader {
+        ~RealReader() { JetFile::setReaderForTests(QString()); }
+    } realReaderAfter;
+    // Any Jet file: the stand-in reader ignores it.
+    const QString jetFile = testData(QStringLiteral("fakturo/LFAKT.MDB"));
+
+    useReader(brokenFile);
+    auto broken = Database::open(jetFile);
+    EXPECT_THROW(broken->prepareTables(QString::fromUtf8("SELECT * FROM [Napló]")), StoreError);
+    {
+        Statement left(broken->handle(), QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        ASSERT_TRUE(left.step());
+        EXPECT_EQ(sqlite3_column_int(left.get(), 0), 0);
+    }
+
+    useReader(wholeFile);
+    auto db = Database::open(jetFile);
+    db->prepareTables(QString::fromUtf8("SELECT * FROM [Napló]"));
+    Statement st(db->handle(),
+                 QString::fromUtf8("SELECT Szoveg, Szam, Datum, Ertek, Igen, Megj, typeof(Szoveg) "
+                                   "FROM [Napló] ORDER BY rowid"));
+    const auto text = [&](int col) {
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), col)));
+    };
+    int n = 0;
+    for (; st.step(); ++n) {
+        SCOPED_TRACE(n);
+        const char* kind = n % 7 == 3 ? "null" : "text";
+        EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 6)), kind);
+        if (n % 7 != 3) {
+            EXPECT_EQ(text(0), n % 7 == 5 ? QString() : QStringLiteral("sor %1").arg(n));
+        }
+        EXPECT_EQ(sqlite3_column_int64(st.get(), 1), n * 3);
+        EXPECT_EQ(text(2), QDate(2013, 6, 12).addDays(n / 5).toString(QStringLiteral("yyyy-MM-dd")) +
+                               (n / 5 % 2 ? QStringLiteral(" 12:00:00") : QString()));
+        EXPECT_EQ(sqlite3_column_double(st.get(), 3), n + 0.25);
+        EXPECT_EQ(sqlite3_column_int(st.get(), 4), n % 2);
+        EXPECT_EQ(text(5), QString::fromLatin1(memo(n)));
+    }
+    EXPECT_EQ(n, rows);
 }
 
 } // namespace

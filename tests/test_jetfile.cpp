@@ -13,8 +13,9 @@
 #include <map>
 
 namespace lapora::jetdetail {
-Value dateValue(double stored); // JetFile.cpp
-}
+Value dateValue(double stored);           // JetFile.cpp
+int storedDate(double stored, char* out); // JetFile.cpp
+} // namespace lapora::jetdetail
 
 using namespace lapora;
 
@@ -578,32 +579,43 @@ TEST(JetFile, RowThatCannotBeReadFailsTheTable) {
 }
 
 TEST(JetFile, DateValuesFollowTheJetCalendar) {
+    // The value, and the text the in-memory copy of a Jet table stores for it.
     const struct {
         double stored;
         Value want;
+        const char* text;
     } cases[] = {
-        {0.0, dayZero(QTime(0, 0))},
-        {8.5 / 24, dayZero(QTime(8, 30))},
-        {0.999988425925926, dayZero(QTime(23, 59, 59))},
-        {0.3541666, dayZero(QTime(8, 30))},             // a hair before 08:30 rounds to the second
-        {0.99999999, Value::date(QDate(1899, 12, 31))}, // rounds past midnight into the next day
-        {1.0, Value::date(QDate(1899, 12, 31))},
-        {2.75, Value::dateTime(QDateTime(QDate(1900, 1, 1), QTime(18, 0)))},
-        {41437.0, Value::date(QDate(2013, 6, 12))},
-        {41437.5, Value::dateTime(QDateTime(QDate(2013, 6, 12), QTime(12, 0)))},
+        {0.0, dayZero(QTime(0, 0)), "1899-12-30"},
+        {8.5 / 24, dayZero(QTime(8, 30)), "1899-12-30 08:30:00"},
+        {0.999988425925926, dayZero(QTime(23, 59, 59)), "1899-12-30 23:59:59"},
+        {0.3541666, dayZero(QTime(8, 30)), "1899-12-30 08:30:00"}, // a hair before 08:30 rounds to the second
+        {0.99999999, Value::date(QDate(1899, 12, 31)),
+         "1899-12-31"}, // rounds past midnight into the next day
+        {1.0, Value::date(QDate(1899, 12, 31)), "1899-12-31"},
+        {2.75, Value::dateTime(QDateTime(QDate(1900, 1, 1), QTime(18, 0))), "1900-01-01 18:00:00"},
+        {60.0, Value::date(QDate(1900, 2, 28)), "1900-02-28"}, // 1900 is no leap year
+        {61.0, Value::date(QDate(1900, 3, 1)), "1900-03-01"},
+        {36585.0, Value::date(QDate(2000, 2, 29)), "2000-02-29"}, // 2000 is one
+        {36586.0 + 1.0 / 86400, Value::dateTime(QDateTime(QDate(2000, 3, 1), QTime(0, 0, 1))),
+         "2000-03-01 00:00:01"},
+        {41437.0, Value::date(QDate(2013, 6, 12)), "2013-06-12"},
+        {41437.5, Value::dateTime(QDateTime(QDate(2013, 6, 12), QTime(12, 0))), "2013-06-12 12:00:00"},
         // Before the zero day the fraction still counts forward from midnight.
-        {-1.0, Value::date(QDate(1899, 12, 29))},
-        {-1.25, Value::dateTime(QDateTime(QDate(1899, 12, 29), QTime(6, 0)))},
-        {-0.5, dayZero(QTime(12, 0))},
-        {-36522.0, Value::date(QDate(1800, 1, 1))},
-        {-109512.75, Value::dateTime(QDateTime(QDate(1600, 2, 29), QTime(18, 0)))},
-        {-657434.0, Value::date(QDate(100, 1, 1))},
-        {2958465.999988426, Value::dateTime(QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59)))},
+        {-1.0, Value::date(QDate(1899, 12, 29)), "1899-12-29"},
+        {-1.25, Value::dateTime(QDateTime(QDate(1899, 12, 29), QTime(6, 0))), "1899-12-29 06:00:00"},
+        {-0.5, dayZero(QTime(12, 0)), "1899-12-30 12:00:00"},
+        {-36522.0, Value::date(QDate(1800, 1, 1)), "1800-01-01"},
+        {-109512.75, Value::dateTime(QDateTime(QDate(1600, 2, 29), QTime(18, 0))), "1600-02-29 18:00:00"},
+        {-657434.0, Value::date(QDate(100, 1, 1)), "0100-01-01"},
+        {2958465.999988426, Value::dateTime(QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59))),
+         "9999-12-31 23:59:59"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
         const Value got = jetdetail::dateValue(c.stored);
         EXPECT_TRUE(got == c.want) << "got " << describe(got) << ", want " << describe(c.want);
+        char text[20];
+        EXPECT_EQ(std::string(text, size_t(jetdetail::storedDate(c.stored, text))), c.text);
     }
 
     const double damaged[] = {std::numeric_limits<double>::quiet_NaN(),
@@ -611,6 +623,8 @@ TEST(JetFile, DateValuesFollowTheJetCalendar) {
     for (double d : damaged) {
         SCOPED_TRACE(d);
         EXPECT_THROW(jetdetail::dateValue(d), StoreError);
+        char text[20];
+        EXPECT_THROW(jetdetail::storedDate(d, text), StoreError);
     }
 }
 

@@ -29,6 +29,7 @@ namespace {
 constexpr int kRowOffsetMask = 0x1fff; // row offsets carry lookup/deleted flags above this
 constexpr int kMemoHeader = 12;        // length + flags, then the page/row of the value
 constexpr int kMaxTextChars = 255;
+constexpr int kMaxInRowBytes = 4096; // a row lies within one page
 // Far beyond any memo a program of this kind writes; a bigger length field is damage, and trusting it
 // would make libmdb allocate that much.
 constexpr long long kMaxMemoBytes = 16 * 1024 * 1024;
@@ -110,45 +111,48 @@ void useCentralEuropeanCodePage(MdbHandle* mdb) {
 #endif
 }
 
-void appendUtf8(std::string& s, char32_t c) {
+// c as UTF-8 at p; the end.
+char* putUtf8(char* p, char32_t c) {
     if (c < 0x80) {
-        s += char(c);
+        *p++ = char(c);
     } else if (c < 0x800) {
-        s += char(0xc0 | c >> 6);
-        s += char(0x80 | (c & 0x3f));
+        *p++ = char(0xc0 | c >> 6);
+        *p++ = char(0x80 | (c & 0x3f));
     } else if (c < 0x10000) {
-        s += char(0xe0 | c >> 12);
-        s += char(0x80 | (c >> 6 & 0x3f));
-        s += char(0x80 | (c & 0x3f));
+        *p++ = char(0xe0 | c >> 12);
+        *p++ = char(0x80 | (c >> 6 & 0x3f));
+        *p++ = char(0x80 | (c & 0x3f));
     } else {
-        s += char(0xf0 | c >> 18);
-        s += char(0x80 | (c >> 12 & 0x3f));
-        s += char(0x80 | (c >> 6 & 0x3f));
-        s += char(0x80 | (c & 0x3f));
+        *p++ = char(0xf0 | c >> 18);
+        *p++ = char(0x80 | (c >> 12 & 0x3f));
+        *p++ = char(0x80 | (c >> 6 & 0x3f));
+        *p++ = char(0x80 | (c & 0x3f));
     }
+    return p;
 }
 
 // Jet 4 in-row text straight to UTF-8, without libmdb's iconv round trip: UCS-2LE, or after an FF FE mark
 // "compressed", where a 0 byte switches between one byte per Latin-1 character and two per UCS-2 character.
-void jet4Text(const unsigned char* p, int n, std::string& out) {
-    out.clear();
+// Written at out, which has room for 2 * n bytes (no stored byte takes more); returns the length.
+std::size_t jet4Text(const unsigned char* p, int n, char* out) {
+    char* o = out;
     char16_t high = 0; // a pending high surrogate
     auto unit = [&](char16_t u) {
         if (u >= 0xd800 && u < 0xdc00) {
             if (high)
-                appendUtf8(out, 0xfffd);
+                o = putUtf8(o, 0xfffd);
             high = u;
             return;
         }
         if (u >= 0xdc00 && u < 0xe000) {
-            appendUtf8(out, high ? char32_t(0x10000 + ((high - 0xd800) << 10) + (u - 0xdc00)) : 0xfffd);
+            o = putUtf8(o, high ? char32_t(0x10000 + ((high - 0xd800) << 10) + (u - 0xdc00)) : 0xfffd);
             high = 0;
             return;
         }
         if (high)
-            appendUtf8(out, 0xfffd);
+            o = putUtf8(o, 0xfffd);
         high = 0;
-        appendUtf8(out, u);
+        o = putUtf8(o, u);
     };
     if (n >= 2 && p[0] == 0xff && p[1] == 0xfe) {
         bool compressed = true;
@@ -157,7 +161,10 @@ void jet4Text(const unsigned char* p, int n, std::string& out) {
                 compressed = !compressed;
                 ++i;
             } else if (compressed) {
-                unit(p[i++]);
+                if (p[i] < 0x80 && !high)
+                    *o++ = char(p[i++]); // most text: ASCII, one byte as it stands
+                else
+                    unit(p[i++]);
             } else if (i + 1 < n) {
                 unit(char16_t(p[i] | p[i + 1] << 8));
                 i += 2;
@@ -170,7 +177,8 @@ void jet4Text(const unsigned char* p, int n, std::string& out) {
             unit(char16_t(p[i] | p[i + 1] << 8));
     }
     if (high)
-        appendUtf8(out, 0xfffd);
+        o = putUtf8(o, 0xfffd);
+    return std::size_t(o - out);
 }
 
 // Sign byte, then a 128-bit magnitude as four little-endian words, most significant first.
@@ -245,7 +253,6 @@ struct Reader {
     std::string path;
     long long fileSize = 0;
     std::vector<MdbCatalogEntry*> tables; // owned by mdb's catalog
-    std::string text;                     // scratch for one value
 
     using Fields = std::vector<std::pair<std::string, std::pair<ColumnType, int>>>;
 
@@ -282,8 +289,13 @@ struct Reader {
                 throw Failure("damaged memo value");
         }
         if (type == MDB_TEXT && !IS_JET3(h)) {
-            jet4Text(h->pg_buf + f.start, f.siz, text);
-            out.str(text);
+            // In the row, so within a page; converted straight into the output behind its length.
+            if (f.siz > kMaxInRowBytes)
+                throw Failure("damaged row");
+            char* at = out.room(4 + 2 * std::size_t(f.siz));
+            const auto n = std::uint32_t(jet4Text(h->pg_buf + f.start, f.siz, at + 4));
+            std::memcpy(at, &n, sizeof n);
+            out.commit(4 + n);
             return;
         }
         // libmdb converts into a buffer of bind_size bytes; one stored byte never needs more than 3 in UTF-8.
@@ -388,23 +400,23 @@ struct Reader {
 
 } // namespace
 
-void Out::bytes(const void* p, std::size_t n) {
-    if (buf_.size() + n > kSize)
-        flush();
-    if (n > kSize) {
-        const char* c = static_cast<const char*>(p);
-        while (n > 0) {
-            const ssize_t w = ::write(fd_, c, n);
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0)
-                std::_Exit(3);
-            c += w;
-            n -= std::size_t(w);
-        }
+void Out::spill(const void* p, std::size_t n) {
+    flush();
+    if (n <= kSize) {
+        std::memcpy(buf_.get(), p, n);
+        used_ = n;
         return;
     }
-    buf_.append(static_cast<const char*>(p), n);
+    const char* c = static_cast<const char*>(p);
+    while (n > 0) {
+        const ssize_t w = ::write(fd_, c, n);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            std::_Exit(3);
+        c += w;
+        n -= std::size_t(w);
+    }
 }
 
 void Out::str(const std::string& s) {
@@ -417,8 +429,8 @@ void Out::str(const char* p, std::size_t n) {
 }
 
 void Out::flush() {
-    const char* c = buf_.data();
-    std::size_t n = buf_.size();
+    const char* c = buf_.get();
+    std::size_t n = used_;
     while (n > 0) {
         const ssize_t w = ::write(fd_, c, n);
         if (w < 0 && errno == EINTR)
@@ -428,7 +440,7 @@ void Out::flush() {
         c += w;
         n -= std::size_t(w);
     }
-    buf_.clear();
+    used_ = 0;
 }
 
 void run(const char* path, const char* table, Out& out) {

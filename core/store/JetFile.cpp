@@ -1,6 +1,5 @@
 #include "JetFile.h"
 
-#include "Database.h"
 #include "JetStream.h"
 #include "StoreError.h"
 
@@ -30,7 +29,8 @@ namespace lapora {
 
 namespace jetdetail {
 Value dateValue(double stored);
-}
+int storedDate(double stored, char* out);
+} // namespace jetdetail
 
 namespace {
 
@@ -90,7 +90,7 @@ public:
             pid_ = -1;
             throw StoreError("cannot start the Jet reader " + program.toStdString());
         }
-        buf_.resize(1 << 20);
+        buf_.resize(1 << 16); // a pipe's worth; grows for a longer value
     }
 
     ~Child() {
@@ -248,6 +248,9 @@ private:
     int reap() {
         if (pid_ <= 0)
             return status_;
+        // Its output has usually ended as it exits: look again soon, then less often (a whole millisecond
+        // at once was most of a small table's read).
+        auto pause = std::chrono::microseconds(20);
         for (;;) {
             const pid_t r = ::waitpid(pid_, &status_, WNOHANG);
             if (r == pid_)
@@ -262,7 +265,8 @@ private:
                 }
                 break;
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            std::this_thread::sleep_for(pause);
+            pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(1));
         }
         pid_ = -1;
         return status_;
@@ -322,6 +326,7 @@ struct Cell {
     std::int64_t i = 0;
     double f = 0;
     std::string s;
+    char date[20]; // a DateTime's stored text, while bound
 };
 
 bool tagFits(std::uint8_t tag, ColumnType t) {
@@ -364,9 +369,16 @@ Value toValue(const Cell& c) {
 
 namespace jetdetail {
 
+namespace {
+
+struct DayAndSecond {
+    qint64 day; // from 1899-12-30
+    int secs;   // of that day
+};
+
 // Whole part: days from 1899-12-30 (negative before it); the absolute fraction is the time of day,
 // also for negative values (-1.25 is 1899-12-29 06:00). Rounded to whole seconds as Jet shows them.
-Value dateValue(double stored) {
+DayAndSecond split(double stored) {
     if (!std::isfinite(stored) || stored < kFirstJetDay || stored >= kLastJetDay + 1)
         throw StoreError("damaged date value");
     const double whole = std::trunc(stored);
@@ -376,7 +388,20 @@ Value dateValue(double stored) {
         secs -= 86400;
         ++day;
     }
-    const QTime time = QTime(0, 0).addSecs(int(secs));
+    return {day, int(secs)};
+}
+
+char* digits(char* p, int v, int width) {
+    for (int i = width - 1; i >= 0; --i, v /= 10)
+        p[i] = char('0' + v % 10);
+    return p + width;
+}
+
+} // namespace
+
+Value dateValue(double stored) {
+    const auto [day, secs] = split(stored);
+    const QTime time = QTime(0, 0).addSecs(secs);
     const QDate date = kJetZeroDay.addDays(day);
     // Day 0 is a date like any other: a time of day stored on it keeps its day, so a copy into a date
     // field gives 1899-12-30 and the value equals #12/30/1899#.
@@ -386,6 +411,37 @@ Value dateValue(double stored) {
     if (!dt.isValid() || dt.time() != time)
         dt = QDateTime(date, time, Qt::UTC); // a wall time local time skips (DST gap) stays as written
     return Value::dateTime(dt);
+}
+
+// The text Database::bind stores for dateValue(stored) in a DateTime field, made without the detour
+// through QDateTime (whose local-time check costs a time zone lookup per value): the date alone at
+// midnight, the date and the time otherwise. out holds at least 20 bytes; returns the length.
+int storedDate(double stored, char* out) {
+    const auto [day, secs] = split(stored);
+    // Proleptic Gregorian date of the day, counted in 400-year eras from 0000-03-01.
+    const qint64 z = day + 693899; // 1899-12-30 is day 693899 after 0000-03-01
+    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
+    const qint64 doe = z - era * 146097;
+    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const qint64 mp = (5 * doy + 2) / 153;
+    const int d = int(doy - (153 * mp + 2) / 5 + 1);
+    const int m = int(mp < 10 ? mp + 3 : mp - 9);
+    const int y = int(yoe + era * 400 + (m <= 2 ? 1 : 0));
+    char* p = digits(out, y, 4);
+    *p++ = '-';
+    p = digits(p, m, 2);
+    *p++ = '-';
+    p = digits(p, d, 2);
+    if (secs != 0) {
+        *p++ = ' ';
+        p = digits(p, secs / 3600, 2);
+        *p++ = ':';
+        p = digits(p, secs / 60 % 60, 2);
+        *p++ = ':';
+        p = digits(p, secs % 60, 2);
+    }
+    return int(p - out);
 }
 
 } // namespace jetdetail
@@ -401,8 +457,9 @@ struct JetFile::Impl {
         throw StoreError("no table " + utf8(table) + " in " + utf8(path));
     }
 
-    // Starts the reader on one table and hands each row's cells to onRow.
-    template <class OnRow> void read(const QString& table, OnRow onRow) const {
+    // Starts the reader on one table and reads each row's cells into next() (room for one row), calling
+    // done() after each row.
+    template <class Next, class Done> void read(const QString& table, Next next, Done done) const {
         const Entry& want = find(table);
         if (!want.ok)
             throw StoreError(want.why + " in " + utf8(path));
@@ -421,7 +478,11 @@ struct JetFile::Impl {
             throw StoreError("the fields of " + utf8(want.name) + " changed in " + utf8(path));
         if (c.u8() != std::uint8_t(js::kRows))
             c.failed("no rows");
-        std::vector<Cell> row(want.columns.size());
+        // The tags each field may carry, as bits.
+        std::vector<unsigned> fits(want.columns.size());
+        for (size_t i = 0; i < fits.size(); ++i)
+            for (unsigned tag = 0; tag < 8; ++tag)
+                fits[i] |= tagFits(std::uint8_t(tag), want.columns[i].type) ? 1u << tag : 0u;
         std::uint64_t count = 0;
         for (;;) {
             const auto mark = c.u8();
@@ -429,10 +490,11 @@ struct JetFile::Impl {
                 break;
             if (mark != std::uint8_t(js::kRow))
                 c.failed("a malformed row");
-            for (size_t i = 0; i < row.size(); ++i) {
+            Cell* row = next();
+            for (size_t i = 0; i < fits.size(); ++i) {
                 Cell& cell = row[i];
                 cell.tag = c.u8();
-                if (!tagFits(cell.tag, want.columns[i].type))
+                if (cell.tag >= 8 || !(fits[i] >> cell.tag & 1))
                     c.failed("a value of the wrong kind");
                 switch (cell.tag) {
                 case js::Int:
@@ -453,7 +515,7 @@ struct JetFile::Impl {
                 }
             }
             ++count;
-            onRow(row);
+            done();
         }
         if (c.fixed<std::uint64_t>() != count)
             c.failed("a row count that differs from its rows");
@@ -532,53 +594,108 @@ std::vector<Column> JetFile::columns(const QString& table) const {
 
 void JetFile::readRows(const QString& table,
                        const std::function<void(const std::vector<Value>&)>& sink) const {
-    std::vector<Value> values;
-    d->read(table, [&](const std::vector<Cell>& row) {
-        values.resize(row.size());
-        for (size_t i = 0; i < row.size(); ++i)
-            values[i] = toValue(row[i]);
-        sink(values);
-    });
+    std::vector<Cell> row(d->find(table).columns.size());
+    std::vector<Value> values(row.size());
+    d->read(
+        table, [&] { return row.data(); },
+        [&] {
+            for (size_t i = 0; i < row.size(); ++i)
+                values[i] = toValue(row[i]);
+            sink(values);
+        });
 }
 
-void JetFile::insertRows(const QString& table, sqlite3_stmt* insert) const {
+namespace {
+
+// Binds rows' cells into INSERT statements, texts in place.
+class RowBinder {
+public:
+    explicit RowBinder(size_t fields) : fields_(fields), last_(fields) {}
+
+    // One row's cells from parameter first + 1 on.
+    void bind(sqlite3_stmt* st, int first, Cell* row) {
+        for (size_t i = 0; i < fields_; ++i) {
+            Cell& c = row[i];
+            const int pos = first + int(i) + 1;
+            switch (c.tag) {
+            case js::Int:
+                sqlite3_bind_int64(st, pos, c.i);
+                break;
+            case js::Double:
+                sqlite3_bind_double(st, pos, c.f);
+                break;
+            case js::Text:
+                sqlite3_bind_text(st, pos, c.s.data(), int(c.s.size()), SQLITE_STATIC);
+                break;
+            case js::DateTime: {
+                // A log's dates repeat row after row: the text of the field's last one is reused.
+                LastDate& l = last_[i];
+                if (l.length == 0 || c.f != l.stored) {
+                    l.length = jetdetail::storedDate(c.f, l.text);
+                    l.stored = c.f;
+                }
+                std::memcpy(c.date, l.text, sizeof c.date);
+                sqlite3_bind_text(st, pos, c.date, l.length, SQLITE_STATIC);
+                break;
+            }
+            case js::Bool:
+                sqlite3_bind_int(st, pos, c.i ? 1 : 0);
+                break;
+            default:
+                sqlite3_bind_null(st, pos);
+                break;
+            }
+        }
+    }
+
+private:
+    struct LastDate {
+        double stored = 0;
+        int length = 0; // 0: none yet
+        char text[20];
+    };
+    size_t fields_;
+    std::vector<LastDate> last_;
+};
+
+void stepInsert(sqlite3_stmt* st) {
+    const int rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE)
+        throw StoreError(std::string("insert: ") + sqlite3_errmsg(sqlite3_db_handle(st)));
+    sqlite3_reset(st);
+}
+
+} // namespace
+
+void JetFile::insertRows(const QString& table, sqlite3_stmt* batch, int batchRows,
+                         sqlite3_stmt* single) const {
     struct Unbind {
         sqlite3_stmt* st;
         ~Unbind() {
             sqlite3_reset(st);
             sqlite3_clear_bindings(st); // the texts were bound in place
         }
-    } unbind{insert};
-    d->read(table, [&](const std::vector<Cell>& row) {
-        sqlite3_reset(insert);
-        for (size_t i = 0; i < row.size(); ++i) {
-            const Cell& c = row[i];
-            const int pos = int(i) + 1;
-            switch (c.tag) {
-            case js::Int:
-                sqlite3_bind_int64(insert, pos, c.i);
-                break;
-            case js::Double:
-                sqlite3_bind_double(insert, pos, c.f);
-                break;
-            case js::Text:
-                sqlite3_bind_text(insert, pos, c.s.data(), int(c.s.size()), SQLITE_STATIC);
-                break;
-            case js::DateTime:
-                Database::bind(insert, pos, jetdetail::dateValue(c.f), ColumnType::DateTime);
-                break;
-            case js::Bool:
-                sqlite3_bind_int(insert, pos, c.i ? 1 : 0);
-                break;
-            default:
-                sqlite3_bind_null(insert, pos);
-                break;
-            }
-        }
-        const int rc = sqlite3_step(insert);
-        if (rc != SQLITE_DONE)
-            throw StoreError(std::string("insert: ") + sqlite3_errmsg(sqlite3_db_handle(insert)));
-    });
+    } unbindBatch{batch}, unbindSingle{single};
+    const size_t fields = d->find(table).columns.size();
+    const size_t rows = size_t(std::max(batchRows, 1));
+    // A batch's rows stay here until its statement is stepped; the cells' texts are reused, row after row.
+    std::vector<Cell> cells(rows * fields);
+    RowBinder binder(fields);
+    size_t held = 0;
+    d->read(
+        table, [&] { return cells.data() + held * fields; },
+        [&] {
+            if (++held < rows)
+                return;
+            for (size_t r = 0; r < rows; ++r)
+                binder.bind(batch, int(r * fields), cells.data() + r * fields);
+            stepInsert(batch);
+            held = 0;
+        });
+    for (size_t r = 0; r < held; ++r) {
+        binder.bind(single, 0, cells.data() + r * fields);
+        stepInsert(single);
+    }
 }
 
 } // namespace lapora

@@ -31,9 +31,9 @@ public:
     // Calls sink once per row in stored order, values by column position. Fails when the rows read
     // differ from the table's row count; rows already handed out are then to be dropped.
     void readRows(const QString& table, const std::function<void(const std::vector<Value>&)>& sink) const;
-    // The same rows bound straight into insert (one parameter per field, stored forms as Database::bind
-    // writes them) and stepped, row by row.
-    void insertRows(const QString& table, sqlite3_stmt* insert) const;
+    // The same rows bound straight into INSERT statements, stored forms as Database::bind writes them:
+    // batch takes batchRows rows at a time (one parameter per field, row after row), single the rows left.
+    void insertRows(const QString& table, sqlite3_stmt* batch, int batchRows, sqlite3_stmt* single) const;
 
     // The reader program: by default lapora_jetread beside the running program (or in /usr/lib/lapora).
     static QString readerPath();
