@@ -33,3 +33,26 @@ TEST(Value, DeclaredTypes) {
 }
 
 } // namespace
+
+TEST(Value, ADateTimeKeepsItsWallTimeWhateverTheTimeZone) {
+    // Stored date-times carry no zone: 2:30 on the night the clocks jump from 2:00 to 3:00 in Budapest
+    // is kept and shown as written, and orders by the calendar.
+    const QByteArray oldTz = qgetenv("TZ");
+    qputenv("TZ", "Europe/Budapest");
+    tzset();
+    const Value gap = Value::dateTime(QDate(2013, 3, 31), QTime(2, 30));
+    const Value before = Value::dateTime(QDateTime(QDate(2013, 3, 31), QTime(1, 59)));
+    EXPECT_EQ(gap.type(), Value::Type::DateTime);
+    EXPECT_EQ(gap.asDate(), QDate(2013, 3, 31));
+    EXPECT_EQ(gap.asTime(), QTime(2, 30));
+    EXPECT_EQ(gap.display(), QStringLiteral("2013.03.31. 02:30:00"));
+    EXPECT_LT(before.dateAndTime(), gap.dateAndTime());
+    EXPECT_EQ(gap, Value::dateTime(QDate(2013, 3, 31), QTime(2, 30)));
+    EXPECT_NE(gap, before);
+    EXPECT_TRUE(Value::dateTime(QDate(), QTime(1, 0)).isNull());
+    if (oldTz.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", oldTz);
+    tzset();
+}

@@ -53,7 +53,7 @@ QTime timeOf(const Value& v) {
     case Value::Type::Time:
         return v.asTime();
     case Value::Type::DateTime:
-        return v.asDateTime().time();
+        return v.asTime();
     case Value::Type::Text:
         return regional::parseTime(v.asText()).value_or(QTime());
     default:

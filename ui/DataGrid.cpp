@@ -128,7 +128,7 @@ QVariant ViewModel::data(const QModelIndex& index, int role) const {
             if (v.type() == Value::Type::Time)
                 return regional::formatShortTime(v.asTime());
             if (v.type() == Value::Type::DateTime)
-                return regional::formatShortTime(v.asDateTime().time());
+                return regional::formatShortTime(v.asTime());
         }
         return v.display();
     } catch (const StoreError&) {

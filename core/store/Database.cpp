@@ -799,7 +799,7 @@ Value Database::read(sqlite3_stmt* st, int col, ColumnType type) {
         // Day 0 stays a date-time (shown as a time), so it still converts to that day.
         if (tm == QTime(0, 0) && d != kZeroDay)
             return Value::date(d);
-        return Value::dateTime(QDateTime(d, tm));
+        return Value::dateTime(d, tm);
     }
     default:
         break;

@@ -407,10 +407,7 @@ Value dateValue(double stored) {
     // field gives 1899-12-30 and the value equals #12/30/1899#.
     if (secs == 0 && day != 0)
         return Value::date(date);
-    QDateTime dt(date, time);
-    if (!dt.isValid() || dt.time() != time)
-        dt = QDateTime(date, time, Qt::UTC); // a wall time local time skips (DST gap) stays as written
-    return Value::dateTime(dt);
+    return Value::dateTime(date, time); // as written, even a wall time local time skips (DST gap)
 }
 
 // The text Database::bind stores for dateValue(stored) in a DateTime field, made without the detour

@@ -32,10 +32,10 @@ NumberOrEmpty NullNumber(const Value& v) {
     case Value::Type::Time:
     case Value::Type::DateTime: {
         // A date/time converts to its serial number: days since 1899.12.30, time as the fraction.
-        const QDateTime dt =
-            v.type() == Value::Type::Time ? QDateTime(QDate(1899, 12, 30), v.asTime()) : v.asDateTime();
-        const double days = QDate(1899, 12, 30).daysTo(dt.date());
-        return NumberOrEmpty(days + dt.time().msecsSinceStartOfDay() / 86400000.0);
+        const QDate day = v.type() == Value::Type::Time ? QDate(1899, 12, 30) : v.asDate();
+        const QTime time = v.type() == Value::Type::Date ? QTime(0, 0) : v.asTime();
+        const double days = QDate(1899, 12, 30).daysTo(day);
+        return NumberOrEmpty(days + time.msecsSinceStartOfDay() / 86400000.0);
     }
     }
     return {};
@@ -71,7 +71,7 @@ QString TimeText(const Value& v) {
     case Value::Type::Time:
         return regional::formatTime(v.asTime());
     case Value::Type::DateTime:
-        return regional::formatTime(v.asDateTime().time());
+        return regional::formatTime(v.asTime());
     case Value::Type::Text:
         if (const auto t = regional::parseTime(v.asText()))
             return regional::formatTime(*t);

@@ -79,9 +79,12 @@ Value Value::time(const QTime& v) {
     return x;
 }
 Value Value::dateTime(const QDateTime& v) {
+    return v.isValid() ? dateTime(v.date(), v.time()) : Value();
+}
+Value Value::dateTime(const QDate& d, const QTime& t) {
     Value x;
-    if (v.isValid())
-        x.v_ = v;
+    if (d.isValid() && t.isValid())
+        x.v_ = Stamp{d, t};
     return x;
 }
 Value Value::boolean(bool v) {
@@ -124,22 +127,31 @@ QString Value::asText() const {
 QDate Value::asDate() const {
     if (auto p = std::get_if<QDate>(&v_))
         return *p;
-    if (auto p = std::get_if<QDateTime>(&v_))
-        return p->date();
+    if (auto p = std::get_if<Stamp>(&v_))
+        return p->date;
     return {};
 }
 QTime Value::asTime() const {
     if (auto p = std::get_if<QTime>(&v_))
         return *p;
-    if (auto p = std::get_if<QDateTime>(&v_))
-        return p->time();
+    if (auto p = std::get_if<Stamp>(&v_))
+        return p->time;
     return {};
 }
 QDateTime Value::asDateTime() const {
-    if (auto p = std::get_if<QDateTime>(&v_))
-        return *p;
+    if (auto p = std::get_if<Stamp>(&v_))
+        return QDateTime(p->date, p->time);
     if (auto p = std::get_if<QDate>(&v_))
         return QDateTime(*p, QTime(0, 0));
+    return {};
+}
+std::pair<QDate, QTime> Value::dateAndTime() const {
+    if (auto p = std::get_if<Stamp>(&v_))
+        return {p->date, p->time};
+    if (auto p = std::get_if<QDate>(&v_))
+        return {*p, QTime(0, 0)};
+    if (auto p = std::get_if<QTime>(&v_))
+        return {QDate(), *p};
     return {};
 }
 bool Value::asBool() const {
@@ -163,13 +175,13 @@ QString Value::display() const {
     case Type::Time:
         return regional::formatTime(asTime());
     case Type::DateTime: {
-        const QDateTime dt = asDateTime();
+        const auto [date, time] = dateAndTime();
         // Jet's general form: a value on day 0 shows its time only, one at midnight its date only.
-        if (dt.date() == QDate(1899, 12, 30))
-            return regional::formatTime(dt.time());
-        if (dt.time() == QTime(0, 0))
-            return regional::formatDate(dt.date());
-        return regional::formatDateTime(dt.date(), dt.time());
+        if (date == QDate(1899, 12, 30))
+            return regional::formatTime(time);
+        if (time == QTime(0, 0))
+            return regional::formatDate(date);
+        return regional::formatDateTime(date, time);
     }
     case Type::Bool:
         return asBool() ? QStringLiteral("Igaz") : QStringLiteral("Hamis");

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTime>
 
+#include <utility>
 #include <variant>
 
 namespace lapora {
@@ -32,6 +33,7 @@ public:
     static Value date(const QDate& v);
     static Value time(const QTime& v);
     static Value dateTime(const QDateTime& v);
+    static Value dateTime(const QDate& d, const QTime& t); // the same without building a QDateTime
     static Value boolean(bool v);
 
     Type type() const;
@@ -42,7 +44,10 @@ public:
     QString asText() const;
     QDate asDate() const;
     QTime asTime() const;
-    QDateTime asDateTime() const;
+    QDateTime asDateTime() const; // local time, built on demand
+    // Date and time of a Date (at midnight), DateTime or Time (with no date) value: compares as the
+    // calendar does, with no time-zone work.
+    std::pair<QDate, QTime> dateAndTime() const;
     bool asBool() const;
 
     // The value as the user sees it in the regional forms; Null gives empty text.
@@ -52,7 +57,14 @@ public:
     bool operator!=(const Value& o) const { return !(*this == o); }
 
 private:
-    using Storage = std::variant<std::monostate, double, QString, QDate, QTime, QDateTime, bool>;
+    // A stored date-time has no time zone: kept as its date and time (a QDateTime in local time costs a
+    // time-zone lookup to build, once per value read).
+    struct Stamp {
+        QDate date;
+        QTime time;
+        bool operator==(const Stamp& o) const { return date == o.date && time == o.time; }
+    };
+    using Storage = std::variant<std::monostate, double, QString, QDate, QTime, Stamp, bool>;
     Storage v_;
 };
 

@@ -66,9 +66,7 @@ std::vector<std::int32_t> rankDistinct(const std::vector<Value>& distinct, bool 
         if (rx == 1)
             return x.asNumber() < y.asNumber();
         if (rx == 2) {
-            if (x.type() == Value::Type::Time && y.type() == Value::Type::Time)
-                return x.asTime() < y.asTime();
-            return x.asDateTime() < y.asDateTime();
+            return x.dateAndTime() < y.dateAndTime();
         }
         return false;
     };
@@ -120,7 +118,7 @@ void View::open(std::shared_ptr<Database> db, const QString& source) {
     fetchRun_.reset();
     tableGen_ = nullptr;
     insert_.reset();
-    cache_.clear();
+    clearCache();
     pos_ = 0;
     deletedCurrent_ = false;
     noMatch_ = false;
@@ -222,7 +220,7 @@ void View::requery() {
     fetchRun_.reset();
     tableGen_ = nullptr;
     insert_.reset();
-    cache_.clear();
+    clearCache();
     pos_ = 0;
     deletedCurrent_ = false;
     mode_ = EditMode::None;
@@ -251,7 +249,7 @@ void View::close() {
     tableGen_ = nullptr;
     insert_.reset();
     db_.reset();
-    cache_.clear();
+    clearCache();
     keys_ = Keyset();
     columns_.clear();
     pos_ = 0;
@@ -518,6 +516,17 @@ int View::fieldIndex(const QString& name) const {
     return -1;
 }
 
+void View::clearCache() const {
+    cache_.clear();
+    lastRow_ = nullptr;
+}
+
+const std::vector<Value>& View::remember(std::int64_t rowid, const std::vector<Value>& row) const {
+    lastRowid_ = rowid;
+    lastRow_ = &row;
+    return row;
+}
+
 const std::vector<Value>& View::row(int index) const {
     requireOpen();
     gatherKeys();
@@ -530,15 +539,18 @@ const std::vector<Value>& View::row(int index) const {
         tableGen_ = &db_->tableGeneration(table_);
     const std::uint64_t gen = Database::unpinnedGeneration() + *tableGen_;
     if (cacheGen_ != gen) {
-        cache_.clear();
+        clearCache();
         cacheGen_ = gen;
     }
     const std::int64_t rowid = keys_.rowids[static_cast<size_t>(index)];
+    // A row's fields are mostly read one after the other.
+    if (lastRow_ && lastRowid_ == rowid)
+        return *lastRow_;
     auto it = cache_.find(rowid);
     if (it != cache_.end())
-        return it->second;
+        return remember(rowid, it->second);
     if (cache_.size() + kFetchRun > kRowCacheSize)
-        cache_.clear();
+        clearCache();
     const auto readRow = [this](sqlite3_stmt* st, int first) {
         std::vector<Value> values;
         values.reserve(columns_.size());
@@ -578,7 +590,7 @@ const std::vector<Value>& View::row(int index) const {
         fetchRun_->reset();
         it = cache_.find(rowid);
         if (it != cache_.end())
-            return it->second;
+            return remember(rowid, it->second);
     }
     if (!fetch_)
         fetch_ = std::make_unique<Statement>(
@@ -592,7 +604,7 @@ const std::vector<Value>& View::row(int index) const {
     else
         values.assign(columns_.size(), Value()); // deleted through another view: the row reads as all Null
     fetch_->reset();
-    return cache_.emplace(rowid, std::move(values)).first->second;
+    return remember(rowid, cache_.emplace(rowid, std::move(values)).first->second);
 }
 
 Value View::field(int i) const {

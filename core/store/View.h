@@ -109,6 +109,8 @@ private:
     int scanFind(const Criteria& crit, int col, const QString& likeFilter) const; // row, or -1
     bool foundAt(int row); // a search's end: stands on the row found or sets NoMatch
     const std::vector<Value>& row(int index) const;
+    void clearCache() const;
+    const std::vector<Value>& remember(std::int64_t rowid, const std::vector<Value>& row) const;
     void requireCurrent() const;
     void requireOpen() const;
     void aboutToMove();
@@ -139,6 +141,8 @@ private:
     std::unique_ptr<Statement> insert_;
     std::vector<int> insertFields_;
     mutable std::unordered_map<std::int64_t, std::vector<Value>> cache_;
+    mutable const std::vector<Value>* lastRow_ = nullptr; // the entry of cache_ read last (rows never move)
+    mutable std::int64_t lastRowid_ = 0;
     mutable std::uint64_t cacheGen_ = 0;
     mutable const std::uint64_t* tableGen_ = nullptr; // the table's writes (see Database::tableGeneration)
 };
