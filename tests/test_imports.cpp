@@ -12,6 +12,7 @@
 #include "TestRows.h"
 #include "Transfer.h"
 #include "View.h"
+#include "WindowTest.h"
 #include "WorkFolder.h"
 
 #include <QAction>
@@ -34,6 +35,7 @@
 
 using namespace lapora;
 using lapora::test::addRow;
+using lapora::test::expectNewRowQuestion;
 using lapora::test::Fields;
 using lapora::test::ScriptedPrompter;
 using lapora::test::testData;
@@ -1179,8 +1181,7 @@ TEST_F(ImportTest, MainWindowMenusOpenTheImportsAndTheLinesCanBeCited) {
             {u("KeverdaPath"), Value::text(testData(QStringLiteral("keverda")))}});
     session.endProgram = [] {};
     LaporaX main(session);
-    prompter.expectMessage(u("FIGYELEM! Új üres sor kérése!"), u("Kér most új adatot (üres sort)?"),
-                           Icon::Question, Buttons::YesNo, Answer::No);
+    expectNewRowQuestion(prompter);
     main.activate();
 
     modal.on(QStringLiteral("SzamlaImportFormX"), [this](QWidget* window) {
