@@ -45,8 +45,7 @@ QStringList storedNames() {
 }
 
 Value stored(int row, const char* field) {
-    View v(Database::open(QStringLiteral("lapora.mdb")), kCompanies);
-    return v.valueAt(row, v.fieldIndex(u(field)));
+    return storedValue(QStringLiteral("lapora.mdb"), kCompanies, row, u(field));
 }
 
 QStringList logActions() {

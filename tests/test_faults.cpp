@@ -41,8 +41,7 @@ void addJob(const QDate& d, const char* name, const char* number, Fields more = 
 }
 
 Value storedJobField(int row, const char* field) {
-    View v(Database::open(QStringLiteral("lapora.mdb")), kJobsSource);
-    return v.valueAt(row, v.fieldIndex(u(field)));
+    return storedValue(QStringLiteral("lapora.mdb"), kJobsSource, row, u(field));
 }
 
 QStringList logActions() {

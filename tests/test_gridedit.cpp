@@ -48,11 +48,7 @@ protected:
     }
     // A column as stored, read through a view of its own.
     QStringList stored(const char* field) const {
-        View v(Database::open(QStringLiteral("lapora.mdb")), u("Címzett"));
-        QStringList out;
-        for (int i = 0; i < v.recordCount(); ++i)
-            out << v.valueAt(i, v.fieldIndex(u(field))).display();
-        return out;
+        return storedColumn(QStringLiteral("lapora.mdb"), u("Címzett"), u(field));
     }
     QString shown(int row, int col) const {
         return grid->model()->data(grid->model()->index(row, col)).toString();

@@ -38,6 +38,7 @@ using lapora::test::addRow;
 using lapora::test::expectNewRowQuestion;
 using lapora::test::Fields;
 using lapora::test::ScriptedPrompter;
+using lapora::test::storedColumn;
 using lapora::test::testData;
 using lapora::test::TestModalHost;
 using lapora::test::u;
@@ -90,12 +91,7 @@ const QString kNoSuchNumber = u("A megadott sorszám nem létezik, vagy rosszul 
 
 // One column of a table of lapora.mdb, in stored order or the given SELECT's.
 QStringList column(const QString& source, const char* field) {
-    View v(Database::open(QStringLiteral("lapora.mdb")), source);
-    QStringList out;
-    const int col = v.fieldIndex(u(field));
-    for (int i = 0; i < v.recordCount(); ++i)
-        out << v.valueAt(i, col).display();
-    return out;
+    return storedColumn(QStringLiteral("lapora.mdb"), source, u(field));
 }
 
 QStringList collected(const char* field) {

@@ -49,17 +49,11 @@ void addCompany(const char* name, const char* seat, const char* street) {
 
 // One column of the job sheets as stored, in the main window's order.
 QStringList jobColumn(const char* field) {
-    View v(Database::open(QStringLiteral("lapora.mdb")), kJobsSource);
-    QStringList out;
-    const int col = v.fieldIndex(u(field));
-    for (int i = 0; i < v.recordCount(); ++i)
-        out << v.valueAt(i, col).display();
-    return out;
+    return storedColumn(QStringLiteral("lapora.mdb"), kJobsSource, u(field));
 }
 
 Value storedJobField(int row, const char* field) {
-    View v(Database::open(QStringLiteral("lapora.mdb")), kJobsSource);
-    return v.valueAt(row, v.fieldIndex(u(field)));
+    return storedValue(QStringLiteral("lapora.mdb"), kJobsSource, row, u(field));
 }
 
 QStringList logActions() {

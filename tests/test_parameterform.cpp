@@ -21,8 +21,7 @@ namespace {
 const QString kSettings = QStringLiteral("EmblemaPath");
 
 Value storedSetting(const char* field, int row = 0) {
-    View v(Database::open(QStringLiteral("Parameter.lpb")), kSettings);
-    return v.valueAt(row, v.fieldIndex(u(field)));
+    return storedValue(QStringLiteral("Parameter.lpb"), kSettings, row, u(field));
 }
 
 int settingsRows() {
