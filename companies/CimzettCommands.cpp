@@ -5,6 +5,7 @@
 #include "DataGrid.h"
 #include "Messages.h"
 #include "Prompter.h"
+#include "Search.h"
 #include "Session.h"
 #include "StoreError.h"
 #include "WriteLock.h"
@@ -25,14 +26,6 @@ QString u(const char* s) {
 constexpr int kNamePos = 0;
 constexpr int kSerialPos = 9;
 constexpr int kCountryPos = 11;
-
-// "[Field] like " + the pattern in double quotes; a quote typed in the answer is doubled, so it is searched
-// for as it stands.
-QString likeCriteria(const char* field, const QString& pattern) {
-    QString p = pattern;
-    p.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('[') + u(field) + QStringLiteral("] like \"") + p + QLatin1Char('"');
-}
 
 } // namespace
 
@@ -167,17 +160,12 @@ void CimzettForm::searchName() {
     Prompter& p = session_.prompter;
     if (!hasRows(cimzett_))
         return;
-    p.pointer(Pointer::Arrow);
-    searchText_ = p.input(u("Keresés (cég)névre"), u("Kérem a cég nevét:"), QString()).value_or(QString()) +
-                  QLatin1Char('*');
-    p.pointer(Pointer::Hourglass);
-    if (searchText_ == QLatin1String("*")) {
-        p.pointer(Pointer::Arrow);
+    const std::optional<QString> text = askSearchText(p, u("Keresés (cég)névre"), u("Kérem a cég nevét:"));
+    if (!text)
         return;
-    }
     bool found = false;
     try {
-        found = cimzett_.findFirst(likeCriteria("CimNev", searchText_));
+        found = cimzett_.findFirst(beginsWithCriteria(u("CimNev"), *text));
     } catch (const StoreError& e) {
         storeFailed(e);
         p.pointer(Pointer::Arrow);
@@ -202,17 +190,12 @@ void CimzettForm::searchCountry() {
     Prompter& p = session_.prompter;
     if (!data1_.isOpen())
         return;
-    p.pointer(Pointer::Arrow);
-    searchText_ = p.input(u("Keresés országra"), u("Kérem az ország nevét:"), QString()).value_or(QString()) +
-                  QLatin1Char('*');
-    p.pointer(Pointer::Hourglass);
-    if (searchText_ == QLatin1String("*")) {
-        p.pointer(Pointer::Arrow);
+    const std::optional<QString> text = askSearchText(p, u("Keresés országra"), u("Kérem az ország nevét:"));
+    if (!text)
         return;
-    }
     bool found = false;
     try {
-        found = data1_.findFirst(likeCriteria("Ország", searchText_));
+        found = data1_.findFirst(beginsWithCriteria(u("Ország"), *text));
     } catch (const StoreError&) {
     }
     if (!found) {

@@ -3,7 +3,9 @@
 #include "DataGrid.h"
 #include "Database.h"
 #include "FirstShow.h"
+#include "FormArea.h"
 #include "LogEntry.h"
+#include "MenuCommand.h"
 #include "Messages.h"
 #include "NavBar.h"
 #include "NullSafe.h"
@@ -95,36 +97,22 @@ void CimzettForm::openViews() {
 // ---- layout -----------------------------------------------------------------------------------------------
 
 void CimzettForm::buildMenu() {
-    auto item = [this](QWidget* menu, const char* caption, const char* name, void (CimzettForm::*slot)()) {
-        QAction* a = new QAction(u(caption), menu);
-        a->setObjectName(QString::fromLatin1(name));
-        menu->addAction(a);
-        connect(a, &QAction::triggered, this, slot);
-        return a;
-    };
     QMenuBar* bar = menuBar();
     QMenu* m = bar->addMenu(u("&Adatkezelés"));
     m->setObjectName(QStringLiteral("CimzettAdatkezel"));
-    item(m, "Új cég-vállalkozó", "UjAdat", &CimzettForm::newCompany);
+    addCommand(m, "Új cég-vállalkozó", "UjAdat", this, &CimzettForm::newCompany);
     m->addSeparator();
-    item(m, "Törlés", "CimzettTorol", &CimzettForm::deleteCompany);
+    addCommand(m, "Törlés", "CimzettTorol", this, &CimzettForm::deleteCompany);
     m->addSeparator();
-    item(m, "Mentés-Kilépés", "Kilepes", &CimzettForm::saveAndExit);
-    item(bar, "&Nyomtatás", "CimzettNyom", &CimzettForm::printList);
+    addCommand(m, "Mentés-Kilépés", "Kilepes", this, &CimzettForm::saveAndExit);
+    addCommand(bar, "&Nyomtatás", "CimzettNyom", this, &CimzettForm::printList);
 }
 
 void CimzettForm::buildControls() {
-    auto* area = new QWidget(this);
-    area->setObjectName(QStringLiteral("Area"));
-    area->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    setCentralWidget(area);
+    QWidget* area = makeFormArea(this);
 
     auto label = [area](const QString& text, const QRect& r, const QString& name = QString()) {
-        auto* l = new QLabel(text, area);
-        l->setGeometry(r);
-        if (!name.isEmpty())
-            l->setObjectName(name);
-        return l;
+        return placeLabel(area, text, r, name);
     };
 
     struct FieldDef {

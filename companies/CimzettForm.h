@@ -79,8 +79,7 @@ private:
     QPushButton* command1_ = nullptr;
     QPushButton* command4_ = nullptr;
 
-    QString searchText_; // shared by both searches
-    int serial_ = 0;     // for the next new company
+    int serial_ = 0; // for the next new company
     bool quit_ = true;
     bool activated_ = false;
 };

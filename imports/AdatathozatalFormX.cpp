@@ -5,6 +5,8 @@
 #include "DataGrid.h"
 #include "Database.h"
 #include "FirstShow.h"
+#include "FormArea.h"
+#include "MenuCommand.h"
 #include "Messages.h"
 #include "NavBar.h"
 #include "Prompter.h"
@@ -61,16 +63,10 @@ AdatathozatalFormX::AdatathozatalFormX(Session& session, QWidget* parent)
     QMenuBar* bar = menuBar();
     QMenu* m = bar->addMenu(u("&Adatműveletek"));
     m->setObjectName(QStringLiteral("AdatMuv"));
-    sorTorol_ = m->addAction(u("Kijelölt sor törlése"));
-    sorTorol_->setObjectName(QStringLiteral("SorTorol"));
-    connect(sorTorol_, &QAction::triggered, this, &AdatathozatalFormX::deleteLine);
+    sorTorol_ = addCommand(m, "Kijelölt sor törlése", "SorTorol", this, &AdatathozatalFormX::deleteLine);
     m->addSeparator();
-    osszTorol_ = m->addAction(u("Összes adat törlése"));
-    osszTorol_->setObjectName(QStringLiteral("OsszTorol"));
-    connect(osszTorol_, &QAction::triggered, this, &AdatathozatalFormX::deleteAll);
-    QAction* kilepes = bar->addAction(u("&Kilépés"));
-    kilepes->setObjectName(QStringLiteral("Kilepes"));
-    connect(kilepes, &QAction::triggered, this, &AdatathozatalFormX::exit);
+    osszTorol_ = addCommand(m, "Összes adat törlése", "OsszTorol", this, &AdatathozatalFormX::deleteAll);
+    addCommand(bar, "&Kilépés", "Kilepes", this, &AdatathozatalFormX::exit);
 
     buildControls();
     resize(twipsToPixels(kLeft * 2 + kGridWidth),
@@ -87,10 +83,7 @@ AdatathozatalFormX::~AdatathozatalFormX() {
 }
 
 void AdatathozatalFormX::buildControls() {
-    auto* area = new QWidget(this);
-    area->setObjectName(QStringLiteral("Area"));
-    area->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    setCentralWidget(area);
+    QWidget* area = makeFormArea(this);
 
     // Every field but the quantity, each headed by its name.
     std::vector<GridColumn> columns;

@@ -4,6 +4,8 @@
 #include "DataGrid.h"
 #include "Database.h"
 #include "FirstShow.h"
+#include "FormArea.h"
+#include "MenuCommand.h"
 #include "Messages.h"
 #include "NavBar.h"
 #include "NullSafe.h"
@@ -92,15 +94,9 @@ ImportForm::~ImportForm() {
 }
 
 void ImportForm::buildControls() {
-    kilepes_ = new QAction(u("&Kilépés"), this);
-    kilepes_->setObjectName(QStringLiteral("Kilepes"));
-    menuBar()->addAction(kilepes_);
-    connect(kilepes_, &QAction::triggered, this, &ImportForm::exitCommand);
+    kilepes_ = addCommand(menuBar(), "&Kilépés", "Kilepes", this, &ImportForm::exitCommand);
 
-    auto* area = new QWidget(this);
-    area->setObjectName(QStringLiteral("Area"));
-    area->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    setCentralWidget(area);
+    QWidget* area = makeFormArea(this);
 
     std::vector<GridColumn> columns;
     const auto& fields = schema::table(config_.table).columns;

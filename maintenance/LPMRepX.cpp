@@ -1,5 +1,6 @@
 #include "LPMRepX.h"
 
+#include "Fonts.h"
 #include "Imprint.h"
 #include "Twips.h"
 
@@ -19,7 +20,7 @@ LPMRepX::LPMRepX(Prompter& prompter, const QString& workFolder, const QString& t
     : QDialog(parent), run_(prompter, *this, workFolder, templateFolder) {
     setObjectName(QStringLiteral("LPMRepX"));
     setWindowTitle(kCaption);
-    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setFont(designFont());
     setFixedSize(twipsToPixels(6390), twipsToPixels(3150, Qt::Vertical));
 
     auto label = [](const char* name, const QRect& r, QWidget* parent) {

@@ -1,5 +1,6 @@
 #include "HelpFormX.h"
 
+#include "MenuCommand.h"
 #include "Messages.h"
 #include "Printer.h"
 #include "Prompter.h"
@@ -39,12 +40,8 @@ HelpFormX::HelpFormX(Session& session, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     auto* bar = new QMenuBar(this);
     bar->setObjectName(QStringLiteral("MenuBar"));
-    QAction* print = bar->addAction(QString::fromUtf8("&Nyomtat (Print)"));
-    print->setObjectName(QStringLiteral("HNyom"));
-    connect(print, &QAction::triggered, this, &HelpFormX::print);
-    QAction* back = bar->addAction(QString::fromUtf8("&Kilépés (Back)"));
-    back->setObjectName(QStringLiteral("Kilepes"));
-    connect(back, &QAction::triggered, this, &HelpFormX::quit);
+    addCommand(bar, "&Nyomtat (Print)", "HNyom", this, &HelpFormX::print);
+    addCommand(bar, "&Kilépés (Back)", "Kilepes", this, &HelpFormX::quit);
     layout->setMenuBar(bar);
 
     box_ = new QTextEdit(this);

@@ -4,6 +4,7 @@
 #include "DataGrid.h"
 #include "Database.h"
 #include "Imprint.h"
+#include "MenuCommand.h"
 #include "Messages.h"
 #include "ModalHost.h"
 #include "NullSafe.h"
@@ -83,14 +84,8 @@ LPNyomtatFormX::LPNyomtatFormX(Session& session, QWidget* parent) : QMainWindow(
     setWindowTitle(kCaption);
 
     QMenuBar* bar = menuBar();
-    auto item = [this, bar](const char* caption, const char* name, void (LPNyomtatFormX::*slot)()) {
-        QAction* a = new QAction(u(caption), bar);
-        a->setObjectName(QString::fromLatin1(name));
-        bar->addAction(a);
-        connect(a, &QAction::triggered, this, slot);
-    };
-    item("&Nyomtatás", "Nyomtat", &LPNyomtatFormX::print);
-    item("&Vissza", "Kilepes", &LPNyomtatFormX::quit);
+    addCommand(bar, "&Nyomtatás", "Nyomtat", this, &LPNyomtatFormX::print);
+    addCommand(bar, "&Vissza", "Kilepes", this, &LPNyomtatFormX::quit);
 
     auto* area = new QWidget(this);
     area->setObjectName(QStringLiteral("Area"));

@@ -1,6 +1,7 @@
 #include "LaporaFelhasznaloiKezikonyvForm.h"
 
 #include "BusyButton.h"
+#include "Fonts.h"
 #include "Messages.h"
 #include "Printer.h"
 #include "Prompter.h"
@@ -61,7 +62,7 @@ LaporaFelhasznaloiKezikonyvForm::LaporaFelhasznaloiKezikonyvForm(Session& sessio
     setObjectName(QStringLiteral("LaporaFelhasznaloiKezikonyvForm"));
     setWindowFlag(Qt::Window);
     setWindowTitle(kCaption);
-    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setFont(designFont());
 
     label1_ = new QLabel(kLabel, this);
     label1_->setObjectName(QStringLiteral("Label1"));

@@ -3,6 +3,8 @@
 #include "Clock.h"
 #include "DataGrid.h"
 #include "Database.h"
+#include "FormArea.h"
+#include "MenuCommand.h"
 #include "Messages.h"
 #include "Printer.h"
 #include "Prompter.h"
@@ -44,17 +46,10 @@ NaploFormX::NaploFormX(Session& session, QWidget* parent) : QMainWindow(parent),
     }
 
     QMenuBar* bar = menuBar();
-    QAction* print = bar->addAction(u("&Nyomtatás"));
-    print->setObjectName(QStringLiteral("Nyomtat"));
-    connect(print, &QAction::triggered, this, &NaploFormX::printLog);
-    QAction* back = bar->addAction(u("&Vissza"));
-    back->setObjectName(QStringLiteral("Kilepes"));
-    connect(back, &QAction::triggered, this, &NaploFormX::back);
+    addCommand(bar, "&Nyomtatás", "Nyomtat", this, &NaploFormX::printLog);
+    addCommand(bar, "&Vissza", "Kilepes", this, &NaploFormX::back);
 
-    auto* area = new QWidget(this);
-    area->setObjectName(QStringLiteral("Area"));
-    area->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    setCentralWidget(area);
+    QWidget* area = makeFormArea(this);
     std::vector<GridColumn> columns;
     for (const Column& c : schema::table(u("Regisztrálás")).columns)
         columns.push_back({c.name, c.name});

@@ -3,7 +3,9 @@
 #include "DataGrid.h"
 #include "Database.h"
 #include "FirstShow.h"
+#include "FormArea.h"
 #include "LogEntry.h"
+#include "MenuCommand.h"
 #include "ModalHost.h"
 #include "NullSafe.h"
 #include "Prompter.h"
@@ -91,12 +93,8 @@ ParameterFormX::ParameterFormX(Session& session, QWidget* parent)
     }
 
     QMenuBar* bar = menuBar();
-    QAction* segedlet = bar->addAction(u("&Segédlet (Help)"));
-    segedlet->setObjectName(QStringLiteral("Segedlet"));
-    connect(segedlet, &QAction::triggered, this, &ParameterFormX::help);
-    QAction* kilepes = bar->addAction(u("&Kilépés"));
-    kilepes->setObjectName(QStringLiteral("Kilepes"));
-    connect(kilepes, &QAction::triggered, this, &ParameterFormX::exit);
+    addCommand(bar, "&Segédlet (Help)", "Segedlet", this, &ParameterFormX::help);
+    addCommand(bar, "&Kilépés", "Kilepes", this, &ParameterFormX::exit);
 
     buildControls();
     fields_.load();
@@ -115,10 +113,7 @@ ParameterFormX::~ParameterFormX() {
 }
 
 void ParameterFormX::buildControls() {
-    auto* area = new QWidget(this);
-    area->setObjectName(QStringLiteral("Area"));
-    area->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    setCentralWidget(area);
+    QWidget* area = makeFormArea(this);
 
     label1_ = new QLabel(u("Főlap mérete (N)ormál vagy (M)aximum:"), area);
     label1_->setObjectName(QStringLiteral("Label1"));

@@ -21,9 +21,7 @@
 #include <memory>
 
 using namespace lapora;
-using lapora::test::ScriptedPrompter;
-using lapora::test::TestModalHost;
-using lapora::test::WorkFolder;
+using namespace lapora::test;
 
 namespace {
 

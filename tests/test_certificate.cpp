@@ -1,15 +1,8 @@
 #include "Certificate.h"
-#include "Clock.h"
 #include "Database.h"
-#include "LaporaX.h"
-#include "Messages.h"
+#include "MainWindowTest.h"
 #include "PageLayout.h"
-#include "RecordingPrinter.h"
-#include "ScriptedPrompter.h"
-#include "Session.h"
-#include "TestRows.h"
 #include "View.h"
-#include "WorkFolder.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -21,18 +14,10 @@
 #include <map>
 
 using namespace lapora;
-using lapora::test::addRow;
-using lapora::test::Fields;
-using lapora::test::RecordingPrinter;
-using lapora::test::ScriptedPrompter;
-using lapora::test::TestModalHost;
-using lapora::test::u;
-using lapora::test::WorkFolder;
+using namespace lapora::test;
 
 namespace {
 
-const QDate kToday(2013, 5, 7);
-const QTime kNow(9, 15, 30);
 const QString kFooter = u("Lapszám: 1.  nyomtatva: 2013.05.07.  09:15:30");
 const QString kCertificate = QStringLiteral("MunkaNyomTetelFormX");
 
@@ -46,25 +31,8 @@ void setConstantText(const QString& text) {
            {{u("ÁllandóSzöveg"), text.isEmpty() ? Value() : Value::text(text)}});
 }
 
-struct LogRow {
-    QString action, window;
-};
-
-std::vector<LogRow> logRows() {
-    View v(Database::open(QStringLiteral("Regiszt.lpb")), u("Regisztrálás"));
-    std::vector<LogRow> out;
-    for (int i = 0; i < v.recordCount(); ++i)
-        out.push_back({v.valueAt(i, 4).display(), v.valueAt(i, 7).display()});
-    return out;
-}
-
 QStringList logActions() {
-    QStringList out;
-    for (const LogRow& r : logRows()) {
-        out << r.action;
-        EXPECT_EQ(r.window, QStringLiteral("LaporaX"));
-    }
-    return out;
+    return loggedActions(QStringLiteral("LaporaX"));
 }
 
 // The cells the certificate writes, and the title it leaves as designed.
@@ -73,28 +41,8 @@ const char* const kCells[] = {"Label2",  "Label45", "Label6",  "Label7",  "Label
 
 using Cells = std::map<QString, QString>;
 
-class CertificateTest : public ::testing::Test {
+class CertificateTest : public MainWindowTest {
 protected:
-    void SetUp() override {
-        Clock::fix(kToday, kNow);
-        session.printer = &printer;
-        session.endProgram = [this] { ++ended; };
-    }
-    void TearDown() override {
-        w.reset();
-        Clock::release();
-        EXPECT_TRUE(prompter.done()) << "not every expected dialog came";
-    }
-
-    // The main window after its first activation (no new row asked for).
-    LaporaX& start() {
-        w = std::make_unique<LaporaX>(session);
-        prompter.expectMessage(u("FIGYELEM! Új üres sor kérése!"), u("Kér most új adatot (üres sort)?"),
-                               Icon::Question, Buttons::YesNo, Answer::No);
-        w->activate();
-        return *w;
-    }
-
     // Runs the certificate; the handler acts on the page after its cells are read.
     Cells print(const std::function<void(PageLayoutWindow&)>& act) {
         Cells seen;
@@ -108,14 +56,6 @@ protected:
         w->printCurrentSheet();
         return seen;
     }
-
-    WorkFolder wf;
-    ScriptedPrompter prompter;
-    TestModalHost modal;
-    RecordingPrinter printer;
-    Session session{prompter, modal};
-    int ended = 0;
-    std::unique_ptr<LaporaX> w;
 };
 
 TEST_F(CertificateTest, CellsComeFromTheCurrentJobSheet) {

@@ -1,16 +1,10 @@
 #include "CimzettForm.h"
-#include "Clock.h"
 #include "DataGrid.h"
 #include "Database.h"
 #include "LaporaX.h"
-#include "Messages.h"
 #include "NullSafe.h"
-#include "RecordingPrinter.h"
-#include "ScriptedPrompter.h"
-#include "Session.h"
-#include "TestRows.h"
 #include "View.h"
-#include "WorkFolder.h"
+#include "WindowTest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,18 +20,10 @@
 #include <optional>
 
 using namespace lapora;
-using lapora::test::addRow;
-using lapora::test::Fields;
-using lapora::test::RecordingPrinter;
-using lapora::test::ScriptedPrompter;
-using lapora::test::TestModalHost;
-using lapora::test::u;
-using lapora::test::WorkFolder;
+using namespace lapora::test;
 
 namespace {
 
-const QDate kToday(2013, 5, 7);
-const QTime kNow(9, 15, 30);
 const QString kCompanies = u("Címzett");
 
 // A company; a null name is stored as Null.
@@ -59,38 +45,15 @@ QStringList storedNames() {
 }
 
 Value stored(int row, const char* field) {
-    View v(Database::open(QStringLiteral("lapora.mdb")), kCompanies);
-    return v.valueAt(row, v.fieldIndex(u(field)));
+    return storedValue(QStringLiteral("lapora.mdb"), kCompanies, row, u(field));
 }
 
 QStringList logActions() {
-    View v(Database::open(QStringLiteral("Regiszt.lpb")), u("Regisztrálás"));
-    QStringList out;
-    for (int i = 0; i < v.recordCount(); ++i) {
-        out << v.valueAt(i, 4).display();
-        EXPECT_EQ(v.valueAt(i, 7).display(), QStringLiteral("CimzettForm"));
-    }
-    return out;
+    return loggedActions(QStringLiteral("CimzettForm"));
 }
 
-// Types text the way the keyboard does, one character at a time (accented letters included).
-void type(QWidget* w, const QString& text) {
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-}
-
-class CimzettFormTest : public ::testing::Test {
+class CimzettFormTest : public WindowTest<CimzettForm> {
 protected:
-    void SetUp() override {
-        Clock::fix(kToday, kNow);
-        session.printer = &printer;
-    }
-    void TearDown() override {
-        w.reset();
-        Clock::release();
-        EXPECT_TRUE(prompter.done()) << "not every expected dialog came";
-    }
-
     CimzettForm& make() {
         w = std::make_unique<CimzettForm>(session);
         return *w;
@@ -108,31 +71,11 @@ protected:
         prompter.expectMessage(u("FIGYELEM! Címzett vagy vevő visszavonhatatlan törlése!"),
                                u("Biztosan TÖRLI a kijelölt adatot?"), Icon::Question, Buttons::YesNo, a);
     }
-    void expectRefused() {
-        prompter.expectMessage(msg::kFigyelem, msg::kIrasHiba, Icon::Error, Buttons::Ok, Answer::Ok);
-    }
 
-    template <class T> T* child(const QString& name) {
-        T* c = w->findChild<T*>(name);
-        EXPECT_NE(c, nullptr) << name.toStdString();
-        return c;
-    }
     QLineEdit* text(int n) { return child<QLineEdit>(QStringLiteral("Text%1").arg(n)); }
-    DataGrid* grid(const char* name) { return child<DataGrid>(QString::fromLatin1(name)); }
+    DataGrid* grid(const char* name) { return child<DataGrid>(name); }
     QString current(const char* field) { return NullText(w->companies().field(u(field))); }
-    QStringList gridColumn(DataGrid* g, int col) {
-        QStringList out;
-        for (int r = 0; r < g->viewModel()->rowCount(); ++r)
-            out << g->viewModel()->index(r, col).data().toString();
-        return out;
-    }
-
-    WorkFolder wf;
-    ScriptedPrompter prompter;
-    TestModalHost modal;
-    RecordingPrinter printer;
-    Session session{prompter, modal};
-    std::unique_ptr<CimzettForm> w;
+    QStringList gridColumn(DataGrid* g, int col) { return columnTexts(g->viewModel(), col); }
 };
 
 // ---- opening, new company, serials ------------------------------------------------------------------------
@@ -747,8 +690,7 @@ TEST_F(CimzettFormTest, TheMainWindowOpensTheRegisterAndShowsItsChangesAfter) {
     addCompany("Alfa");
     session.endProgram = [] {};
     LaporaX main(session);
-    prompter.expectMessage(u("FIGYELEM! Új üres sor kérése!"), u("Kér most új adatot (üres sort)?"),
-                           Icon::Question, Buttons::YesNo, Answer::No);
+    expectNewRowQuestion(prompter);
     main.activate();
     main.show();
     bool hiddenMeanwhile = false;

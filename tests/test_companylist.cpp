@@ -1,16 +1,10 @@
 #include "CimzettForm.h"
-#include "Clock.h"
 #include "DataGrid.h"
 #include "Database.h"
-#include "Messages.h"
 #include "NullSafe.h"
 #include "PageLayout.h"
-#include "RecordingPrinter.h"
-#include "ScriptedPrompter.h"
-#include "Session.h"
-#include "TestRows.h"
 #include "View.h"
-#include "WorkFolder.h"
+#include "WindowTest.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -20,17 +14,10 @@
 #include <functional>
 
 using namespace lapora;
-using lapora::test::addRow;
-using lapora::test::Fields;
-using lapora::test::RecordingPrinter;
-using lapora::test::ScriptedPrompter;
-using lapora::test::TestModalHost;
-using lapora::test::u;
-using lapora::test::WorkFolder;
+using namespace lapora::test;
 
 namespace {
 
-const QDate kToday(2013, 5, 7);
 const QString kLayout = QStringLiteral("BeszallitoNyomFormX");
 
 // Company n: "Cég 01", "Cég 02", ... with a field of each printed column telling its number.
@@ -67,13 +54,7 @@ QStringList printed(int n) {
 }
 
 QStringList logActions() {
-    View v(Database::open(QStringLiteral("Regiszt.lpb")), u("Regisztrálás"));
-    QStringList out;
-    for (int i = 0; i < v.recordCount(); ++i) {
-        out << v.valueAt(i, 4).display();
-        EXPECT_EQ(v.valueAt(i, 7).display(), QStringLiteral("CimzettForm"));
-    }
-    return out;
+    return loggedActions(QStringLiteral("CimzettForm"));
 }
 
 // One page as shown: its page label, title, issue date and the companies in its slots (by number).
@@ -83,11 +64,10 @@ struct ShownPage {
     bool cellsBelowEmpty = true; // every cell after the last company is empty
 };
 
-class CompanyListTest : public ::testing::Test {
+class CompanyListTest : public WindowTest<CimzettForm> {
 protected:
     void SetUp() override {
-        Clock::fix(kToday, QTime(9, 15, 30));
-        session.printer = &printer;
+        WindowTest::SetUp();
         // Each page is read, then left as the test's answer for it says.
         modal.on(kLayout, [this](QWidget* window) {
             auto* page = static_cast<PageLayoutWindow*>(window);
@@ -95,11 +75,6 @@ protected:
             if (onPage)
                 onPage(*page, static_cast<int>(pages.size()));
         });
-    }
-    void TearDown() override {
-        w.reset();
-        Clock::release();
-        EXPECT_TRUE(prompter.done()) << "not every expected dialog came";
     }
 
     CimzettForm& open() {
@@ -144,12 +119,6 @@ protected:
         return out;
     }
 
-    WorkFolder wf;
-    ScriptedPrompter prompter;
-    TestModalHost modal;
-    RecordingPrinter printer;
-    Session session{prompter, modal};
-    std::unique_ptr<CimzettForm> w;
     std::vector<ShownPage> pages;
     std::function<void(PageLayoutWindow&, int)> onPage;
     bool checkCells = true;

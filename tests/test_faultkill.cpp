@@ -14,11 +14,7 @@
 #include <unistd.h>
 
 using lapora::Value;
-using lapora::test::addRow;
-using lapora::test::fileState;
-using lapora::test::FileState;
-using lapora::test::u;
-using lapora::test::WorkFolder;
+using namespace lapora::test;
 
 namespace {
 

@@ -2,20 +2,14 @@
 // by another program, damaged, foreign and old files, odd input. For each: the program's message, every row
 // stored before still there, what the user typed still on screen.
 #include "CimzettForm.h"
-#include "Clock.h"
 #include "DataGrid.h"
 #include "Database.h"
 #include "FaultSupport.h"
-#include "LaporaX.h"
-#include "Messages.h"
+#include "MainWindowTest.h"
 #include "PageLayout.h"
 #include "QtPrinter.h"
-#include "ScriptedPrompter.h"
-#include "Session.h"
 #include "StoreError.h"
-#include "TestRows.h"
 #include "View.h"
-#include "WorkFolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,21 +24,10 @@
 #include <sys/stat.h>
 
 using namespace lapora;
-using lapora::test::addRow;
-using lapora::test::DiskFull;
-using lapora::test::Fields;
-using lapora::test::fileState;
-using lapora::test::FileState;
-using lapora::test::OtherWriter;
-using lapora::test::ScriptedPrompter;
-using lapora::test::TestModalHost;
-using lapora::test::u;
-using lapora::test::WorkFolder;
+using namespace lapora::test;
 
 namespace {
 
-const QDate kToday(2013, 5, 7);
-const QTime kNow(9, 15, 30);
 const QString kCertificate = QStringLiteral("MunkaNyomTetelFormX");
 const QString kJobsSource = u("select * from Laporak order by Dátum, MunkalapSzáma");
 
@@ -58,56 +41,21 @@ void addJob(const QDate& d, const char* name, const char* number, Fields more = 
 }
 
 Value storedJobField(int row, const char* field) {
-    View v(Database::open(QStringLiteral("lapora.mdb")), kJobsSource);
-    return v.valueAt(row, v.fieldIndex(u(field)));
+    return storedValue(QStringLiteral("lapora.mdb"), kJobsSource, row, u(field));
 }
 
 QStringList logActions() {
-    View v(Database::open(QStringLiteral("Regiszt.lpb")), u("Regisztrálás"));
-    QStringList out;
-    for (int i = 0; i < v.recordCount(); ++i)
-        out << v.valueAt(i, 4).display();
-    return out;
+    return loggedActions();
 }
 
-class FaultTest : public ::testing::Test {
+class FaultTest : public MainWindowTest {
 protected:
-    void SetUp() override {
-        Clock::fix(kToday, kNow);
-        session.endProgram = [this] { ++ended; };
-    }
-    void TearDown() override {
-        w.reset();
-        Clock::release();
-        EXPECT_TRUE(prompter.done()) << "not every expected dialog came";
-    }
-    LaporaX& make() {
-        w = std::make_unique<LaporaX>(session);
-        return *w;
-    }
-    LaporaX& start() {
-        make();
-        prompter.expectMessage(u("FIGYELEM! Új üres sor kérése!"), u("Kér most új adatot (üres sort)?"),
-                               Icon::Question, Buttons::YesNo, Answer::No);
-        w->activate();
-        return *w;
-    }
     void expectMissingData() {
         prompter.expectMessage(u("FIGYELEM! NINCS ADATBÁZIS!"),
                                u("SÚLYOS HIBA! Nem találhatók az adatbázisok!"), Icon::Error, Buttons::Ok,
                                Answer::Ok);
     }
-    void expectRefused(const QString& text) {
-        prompter.expectMessage(msg::kFigyelem, text, Icon::Error, Buttons::Ok, Answer::Ok);
-    }
     QLineEdit* text(int n) { return w->findChild<QLineEdit*>(QStringLiteral("Text%1").arg(n)); }
-
-    WorkFolder wf;
-    ScriptedPrompter prompter;
-    TestModalHost modal;
-    Session session{prompter, modal};
-    int ended = 0;
-    std::unique_ptr<LaporaX> w;
 };
 
 // ---- the table of cases: every write of the window under a full disk and under another writer ------------

@@ -4,6 +4,7 @@
 #include "StoreError.h"
 #include "TestRows.h"
 #include "View.h"
+#include "WindowTest.h"
 #include "WorkFolder.h"
 
 #include <QCoreApplication>
@@ -16,9 +17,7 @@
 #include <memory>
 
 using namespace lapora;
-using lapora::test::ScriptedPrompter;
-using lapora::test::u;
-using lapora::test::WorkFolder;
+using namespace lapora::test;
 
 namespace {
 
@@ -49,11 +48,7 @@ protected:
     }
     // A column as stored, read through a view of its own.
     QStringList stored(const char* field) const {
-        View v(Database::open(QStringLiteral("lapora.mdb")), u("Címzett"));
-        QStringList out;
-        for (int i = 0; i < v.recordCount(); ++i)
-            out << v.valueAt(i, v.fieldIndex(u(field))).display();
-        return out;
+        return storedColumn(QStringLiteral("lapora.mdb"), u("Címzett"), u(field));
     }
     QString shown(int row, int col) const {
         return grid->model()->data(grid->model()->index(row, col)).toString();
@@ -63,14 +58,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
         grid->setFocus();
     }
-    // Types into a cell the way the user does: the first key opens the editor, the rest go into it.
-    void type(int row, int col, const QString& keys) {
-        grid->setCurrentIndex(grid->model()->index(row, col));
-        for (int i = 0; i < keys.size(); ++i) {
-            QWidget* target = grid->cellEditor() ? static_cast<QWidget*>(grid->cellEditor()) : grid.get();
-            QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(keys[i]), Qt::NoModifier);
-        }
-    }
+    void type(int row, int col, const QString& keys) { typeInCell(grid.get(), row, col, keys); }
     static QKeyEvent key(const QString& text, int k = Qt::Key_unknown) {
         return QKeyEvent(QEvent::KeyPress, k, Qt::NoModifier, text);
     }

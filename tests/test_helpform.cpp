@@ -4,6 +4,7 @@
 #include "RtfReader.h"
 #include "ScriptedPrompter.h"
 #include "Session.h"
+#include "TestRows.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -17,15 +18,9 @@
 #include <gtest/gtest.h>
 
 using namespace lapora;
-using lapora::test::RecordingPrinter;
-using lapora::test::ScriptedPrompter;
-using lapora::test::TestModalHost;
+using namespace lapora::test;
 
 namespace {
-
-QString u(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 const QString kTopic = QStringLiteral("ParameterFormX");
 

@@ -12,6 +12,7 @@
 #include "TestRows.h"
 #include "Transfer.h"
 #include "View.h"
+#include "WindowTest.h"
 #include "WorkFolder.h"
 
 #include <QAction>
@@ -34,8 +35,10 @@
 
 using namespace lapora;
 using lapora::test::addRow;
+using lapora::test::expectNewRowQuestion;
 using lapora::test::Fields;
 using lapora::test::ScriptedPrompter;
+using lapora::test::storedColumn;
 using lapora::test::testData;
 using lapora::test::TestModalHost;
 using lapora::test::u;
@@ -88,12 +91,7 @@ const QString kNoSuchNumber = u("A megadott sorszám nem létezik, vagy rosszul 
 
 // One column of a table of lapora.mdb, in stored order or the given SELECT's.
 QStringList column(const QString& source, const char* field) {
-    View v(Database::open(QStringLiteral("lapora.mdb")), source);
-    QStringList out;
-    const int col = v.fieldIndex(u(field));
-    for (int i = 0; i < v.recordCount(); ++i)
-        out << v.valueAt(i, col).display();
-    return out;
+    return storedColumn(QStringLiteral("lapora.mdb"), source, u(field));
 }
 
 QStringList collected(const char* field) {
@@ -1179,8 +1177,7 @@ TEST_F(ImportTest, MainWindowMenusOpenTheImportsAndTheLinesCanBeCited) {
             {u("KeverdaPath"), Value::text(testData(QStringLiteral("keverda")))}});
     session.endProgram = [] {};
     LaporaX main(session);
-    prompter.expectMessage(u("FIGYELEM! Új üres sor kérése!"), u("Kér most új adatot (üres sort)?"),
-                           Icon::Question, Buttons::YesNo, Answer::No);
+    expectNewRowQuestion(prompter);
     main.activate();
 
     modal.on(QStringLiteral("SzamlaImportFormX"), [this](QWidget* window) {

@@ -1,18 +1,12 @@
-#include "Clock.h"
 #include "DataGrid.h"
 #include "Database.h"
 #include "Imprint.h"
 #include "JobList.h"
 #include "LaporaX.h"
-#include "Messages.h"
 #include "NullSafe.h"
 #include "PageLayout.h"
-#include "RecordingPrinter.h"
-#include "ScriptedPrompter.h"
-#include "Session.h"
-#include "TestRows.h"
 #include "View.h"
-#include "WorkFolder.h"
+#include "WindowTest.h"
 
 #include <QAction>
 #include <QDateEdit>
@@ -29,18 +23,10 @@
 #include <map>
 
 using namespace lapora;
-using lapora::test::addRow;
-using lapora::test::Fields;
-using lapora::test::RecordingPrinter;
-using lapora::test::ScriptedPrompter;
-using lapora::test::TestModalHost;
-using lapora::test::u;
-using lapora::test::WorkFolder;
+using namespace lapora::test;
 
 namespace {
 
-const QDate kToday(2013, 5, 7);
-const QTime kNow(9, 15, 30);
 const QString kConstant = u("Köszönjük a megrendelést!");
 const QString kLayout = QStringLiteral("MunkaNyomFormX");
 
@@ -96,18 +82,11 @@ struct Shown {
     QString at(const QString& name) const { return cells.at(name); }
 };
 
-class JobListTest : public ::testing::Test {
+class JobListTest : public WindowTest<LPNyomtatFormX> {
 protected:
     void SetUp() override {
-        Clock::fix(kToday, kNow);
-        session.printer = &printer;
+        WindowTest::SetUp();
         session.settings.AllandoSzoveg = kConstant;
-        session.endProgram = [this] { ++ended; };
-    }
-    void TearDown() override {
-        w.reset();
-        Clock::release();
-        EXPECT_TRUE(prompter.done()) << "not every expected dialog came";
     }
 
     LPNyomtatFormX& open(const QString& company) {
@@ -136,20 +115,7 @@ protected:
         return pages;
     }
 
-    template <class T> T* child(const char* name) {
-        T* c = w->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(c, nullptr) << name;
-        return c;
-    }
     QDateEdit* picker(int n) { return child<QDateEdit>(n == 1 ? "DTPicker1" : "DTPicker2"); }
-
-    WorkFolder wf;
-    ScriptedPrompter prompter;
-    TestModalHost modal;
-    RecordingPrinter printer;
-    Session session{prompter, modal};
-    int ended = 0;
-    std::unique_ptr<LPNyomtatFormX> w;
 };
 
 // ---- the page run -----------------------------------------------------------------------------------------
@@ -513,8 +479,7 @@ TEST_F(JobListTest, TheMainWindowOpensItForTheCurrentJobSheetsCompany) {
     addJob(job(u("Alfa Kft."), 3));
     addJob(job(u("O'Brien \"Gépész\" Bt."), 4));
     auto main = std::make_unique<LaporaX>(session);
-    prompter.expectMessage(u("FIGYELEM! Új üres sor kérése!"), u("Kér most új adatot (üres sort)?"),
-                           Icon::Question, Buttons::YesNo, Answer::No);
+    expectNewRowQuestion(prompter);
     main->activate();
     main->jobs().moveTo(1);
     QString label;

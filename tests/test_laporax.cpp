@@ -1,18 +1,12 @@
-#include "Clock.h"
 #include "DataGrid.h"
 #include "Database.h"
 #include "HelpFormX.h"
 #include "LaporaFelhasznaloiKezikonyvForm.h"
-#include "LaporaX.h"
-#include "Messages.h"
+#include "MainWindowTest.h"
 #include "NullSafe.h"
-#include "ScriptedPrompter.h"
-#include "Session.h"
 #include "StoreError.h"
-#include "TestRows.h"
 #include "Twips.h"
 #include "View.h"
-#include "WorkFolder.h"
 
 #include <QAction>
 #include <QDateEdit>
@@ -31,18 +25,11 @@
 #include <map>
 
 using namespace lapora;
-using lapora::test::addRow;
-using lapora::test::Fields;
-using lapora::test::ScriptedPrompter;
-using lapora::test::TestModalHost;
-using lapora::test::u;
-using lapora::test::WorkFolder;
+using namespace lapora::test;
 
 namespace {
 
 const QString kJobsSource = u("select * from Laporak order by Dátum, MunkalapSzáma");
-const QDate kToday(2013, 5, 7);
-const QTime kNow(9, 15, 30);
 
 void addJob(const QDate& d, const char* name, const char* number, Fields more = {}) {
     more[u("Dátum")] = Value::date(d);
@@ -62,80 +49,35 @@ void addCompany(const char* name, const char* seat, const char* street) {
 
 // One column of the job sheets as stored, in the main window's order.
 QStringList jobColumn(const char* field) {
-    View v(Database::open(QStringLiteral("lapora.mdb")), kJobsSource);
-    QStringList out;
-    const int col = v.fieldIndex(u(field));
-    for (int i = 0; i < v.recordCount(); ++i)
-        out << v.valueAt(i, col).display();
-    return out;
+    return storedColumn(QStringLiteral("lapora.mdb"), kJobsSource, u(field));
 }
 
 Value storedJobField(int row, const char* field) {
-    View v(Database::open(QStringLiteral("lapora.mdb")), kJobsSource);
-    return v.valueAt(row, v.fieldIndex(u(field)));
+    return storedValue(QStringLiteral("lapora.mdb"), kJobsSource, row, u(field));
 }
 
 QStringList logActions() {
-    View v(Database::open(QStringLiteral("Regiszt.lpb")), u("Regisztrálás"));
-    QStringList out;
-    for (int i = 0; i < v.recordCount(); ++i) {
-        out << v.valueAt(i, 4).display();
-        EXPECT_EQ(v.valueAt(i, 7).display(), QStringLiteral("LaporaX"));
-        EXPECT_EQ(v.valueAt(i, 9).display(), QStringLiteral("Lapora"));
-    }
-    return out;
+    return loggedActions(QStringLiteral("LaporaX"), QStringLiteral("Lapora"));
 }
 
-class LaporaXTest : public ::testing::Test {
+class LaporaXTest : public MainWindowTest {
 protected:
-    void SetUp() override {
-        Clock::fix(kToday, kNow);
-        session.endProgram = [this] { ++ended; };
-    }
     void TearDown() override {
-        w.reset();
-        Clock::release();
-        EXPECT_TRUE(prompter.done()) << "not every expected dialog came";
+        MainWindowTest::TearDown();
         // Every flow of the window: a beep and the arrow before each question and warning.
         EXPECT_TRUE(prompter.dialogOrderFaults().isEmpty())
             << prompter.dialogOrderFaults().join(QLatin1Char('\n')).toStdString();
     }
 
-    LaporaX& make() {
-        w = std::make_unique<LaporaX>(session);
-        return *w;
-    }
-    // Builds the window and runs the first activation, answering the new-row question.
-    LaporaX& start(Answer newRow = Answer::No) {
-        make();
-        prompter.expectMessage(u("FIGYELEM! Új üres sor kérése!"), u("Kér most új adatot (üres sort)?"),
-                               Icon::Question, Buttons::YesNo, newRow);
-        w->activate();
-        return *w;
-    }
     void expectExitQuestion(Answer a) {
         prompter.expectMessage(msg::kFigyelem, u("Ellenőrzi az összes adatot?"), Icon::Question,
                                Buttons::YesNo, a);
     }
 
-    template <class T> T* child(const char* name) {
-        T* c = w->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(c, nullptr) << name;
-        return c;
-    }
-    QLineEdit* text(int n) {
-        return child<QLineEdit>(QStringLiteral("Text%1").arg(n).toLatin1().constData());
-    }
+    QLineEdit* text(int n) { return child<QLineEdit>(QStringLiteral("Text%1").arg(n)); }
     QPlainTextEdit* text7() { return child<QPlainTextEdit>("Text7"); }
     DataGrid* grid(const char* name) { return child<DataGrid>(name); }
     QString current(View& v, const char* field) { return NullText(v.field(u(field))); }
-
-    WorkFolder wf;
-    ScriptedPrompter prompter;
-    TestModalHost modal;
-    Session session{prompter, modal};
-    int ended = 0;
-    std::unique_ptr<LaporaX> w;
 };
 
 // ---- start-up and activation ------------------------------------------------------------------------------

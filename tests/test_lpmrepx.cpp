@@ -18,22 +18,9 @@
 #include <gtest/gtest.h>
 
 using namespace lapora;
-using lapora::test::ScriptedPrompter;
-using lapora::test::u;
-using lapora::test::WorkFolder;
+using namespace lapora::test;
 
 namespace {
-
-class Fixed {
-public:
-    Fixed() { Clock::fix(QDate(2024, 3, 5), QTime(14, 7, 9)); }
-    ~Fixed() { Clock::release(); }
-};
-
-ScriptedPrompter& expectDone(ScriptedPrompter& p) {
-    return p.expectMessage(QStringLiteral("LPMRep"), u("Karbantartás vége!"), Icon::Information, Buttons::Ok,
-                           Answer::Ok);
-}
 
 TEST(LPMRepX, TheWindowAsDesigned) {
     WorkFolder wf;
@@ -94,7 +81,7 @@ TEST(LPMRepX, OnlySlashSRunsAtOnce) {
 // Enter starts the run ("&Indít" is the default button); the window stays up afterwards.
 TEST(LPMRepX, EnterRunsAndTheWindowWaitsAgain) {
     WorkFolder wf;
-    Fixed clock;
+    FixedClock clock;
     ScriptedPrompter p;
     expectDone(p);
     LPMRepX w(p, wf.path(), test::templateDir());
@@ -117,7 +104,7 @@ TEST(LPMRepX, EnterRunsAndTheWindowWaitsAgain) {
 // While the run works, the buttons are off and neither Esc nor the frame closes the window.
 TEST(LPMRepX, ClosingIsRefusedWhileRunning) {
     WorkFolder wf;
-    Fixed clock;
+    FixedClock clock;
     ScriptedPrompter p;
     expectDone(p);
     LPMRepX w(p, wf.path(), test::templateDir());
@@ -145,7 +132,7 @@ TEST(LPMRepX, ClosingIsRefusedWhileRunning) {
 // "/s": the run at once, its questions and its final message all the same, then the end.
 TEST(LPMRepX, SlashSStillAsksAndShowsTheFinalMessageThenEnds) {
     WorkFolder wf;
-    Fixed clock;
+    FixedClock clock;
     ScriptedPrompter p;
     p.expectMessage(QStringLiteral("Hiba!"), u("LPMRep\nbefecskendezett hiba\nFolytatja a futtatást?"),
                     Icon::Error, Buttons::YesNo, Answer::Yes);

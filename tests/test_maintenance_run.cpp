@@ -19,31 +19,9 @@
 #include <cstring>
 
 using namespace lapora;
-using lapora::test::addRow;
-using lapora::test::checksums;
-using lapora::test::dump;
-using lapora::test::RecordingDisplay;
-using lapora::test::ScriptedPrompter;
-using lapora::test::sql;
-using lapora::test::u;
-using lapora::test::WorkFolder;
+using namespace lapora::test;
 
 namespace {
-
-const QDate kDay(2024, 3, 5);
-const QTime kTime(14, 7, 9);
-const QString kSave = QStringLiteral("SAVE-20240305-140709");
-
-class Fixed {
-public:
-    Fixed(const QTime& t = kTime) { Clock::fix(kDay, t); }
-    ~Fixed() { Clock::release(); }
-};
-
-ScriptedPrompter& expectDone(ScriptedPrompter& p) {
-    return p.expectMessage(QStringLiteral("LPMRep"), u("Karbantartás vége!"), Icon::Information, Buttons::Ok,
-                           Answer::Ok);
-}
 
 ScriptedPrompter& expectError(ScriptedPrompter& p, const QString& description, Answer a) {
     return p.expectMessage(QStringLiteral("Hiba!"),
@@ -79,7 +57,7 @@ QStringList section(const QStringList& log, const QString& from, const QString& 
 
 TEST(MaintenanceRun, RenewsEveryFileIntoTheBackupFolderAndBringsTheRowsOver) {
     WorkFolder wf;
-    Fixed clock;
+    FixedClock clock;
     const QString memo = QString(u("Őszi felülvizsgálat, „A” épület. ")).repeated(1300); // over 40 KB
     addRow(QStringLiteral("lapora.mdb"), QStringLiteral("Laporak"),
            {{u("Dátum"), Value::date(QDate(2013, 5, 7))},
@@ -145,7 +123,7 @@ TEST(MaintenanceRun, RenewsEveryFileIntoTheBackupFolderAndBringsTheRowsOver) {
 
 TEST(MaintenanceRun, ShowsFilesAndTablesWithTheirProgressAndLetsEventsThrough) {
     WorkFolder wf;
-    Fixed clock;
+    FixedClock clock;
     ScriptedPrompter p;
     expectDone(p);
     RecordingDisplay shown;
@@ -174,7 +152,7 @@ TEST(MaintenanceRun, ShowsFilesAndTablesWithTheirProgressAndLetsEventsThrough) {
 
 TEST(MaintenanceRun, AMissingFileIsMadeFromItsTemplateWithNoData) {
     WorkFolder wf;
-    Fixed clock;
+    FixedClock clock;
     addRow(QStringLiteral("Regiszt.lpb"), u("Regisztrálás"), {{u("Akció"), Value::text(u("Adatmentés"))}});
     ASSERT_TRUE(QFile::remove(wf.file("Regiszt.lpb")));
     ScriptedPrompter p;
@@ -189,7 +167,7 @@ TEST(MaintenanceRun, AMissingFileIsMadeFromItsTemplateWithNoData) {
 // The rules of the copy, on tables of a file of our own and a template of our own.
 TEST(MaintenanceRun, CopiesCommonColumnsByNameAndKeepsTheTableRules) {
     WorkFolder wf;
-    Fixed clock;
+    FixedClock clock;
     QTemporaryDir templates;
     for (const QString& f : {QStringLiteral("lapora.mdb"), QStringLiteral("Regiszt.lpb")})
         ASSERT_TRUE(QFile::copy(QDir(test::templateDir()).filePath(f), templates.filePath(f)));
@@ -250,7 +228,7 @@ TEST(MaintenanceRun, ASecondRunInTheSameSecondAsksAndTouchesNothing) {
     for (const Answer answer : {Answer::No, Answer::Yes}) {
         SCOPED_TRACE(answer == Answer::Yes ? "Yes" : "No");
         WorkFolder wf;
-        Fixed clock;
+        FixedClock clock;
         addRow(QStringLiteral("lapora.mdb"), QStringLiteral("Laporak"),
                {{u("MunkalapSzáma"), Value::text(QStringLiteral("00001"))}});
         ScriptedPrompter first;
@@ -285,7 +263,7 @@ TEST(MaintenanceRun, AWorkingFolderWhosePathHoldsABracketIsRenewedToo) {
     const QString folder = outer.file(u("Munka [2013]"));
     schema::prepareWorkFolder(folder, test::templateDir());
     QDir::setCurrent(folder);
-    Fixed clock;
+    FixedClock clock;
     addRow(QStringLiteral("lapora.mdb"), QStringLiteral("Laporak"),
            {{u("MunkalapSzáma"), Value::text(QStringLiteral("00007"))}});
     ScriptedPrompter p;
@@ -304,7 +282,7 @@ TEST(MaintenanceRun, LegacyJetFileThatCrashesTheJetLibraryIsTheRunsError) {
     for (const char* damaged : {"corrupt/catalog-map-1.mdb", "corrupt/catalog-map-2.mdb"}) {
         SCOPED_TRACE(damaged);
         WorkFolder wf;
-        Fixed clock;
+        FixedClock clock;
         ASSERT_TRUE(QFile::remove(wf.file("lapora.mdb")));
         ASSERT_TRUE(QFile::copy(test::testData(u(damaged)), wf.file("LAPORA.MDB")));
         QFile::setPermissions(wf.file("LAPORA.MDB"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -325,7 +303,7 @@ TEST(MaintenanceRun, LegacyJetFileThatCrashesTheJetLibraryIsTheRunsError) {
 // sheets' file with the upper-case name Windows gave it.
 TEST(MaintenanceRun, LegacyJetFilesComeOverWithTheirValues) {
     WorkFolder wf(false);
-    Fixed clock;
+    FixedClock clock;
     const struct {
         const char* from;
         const char* to;

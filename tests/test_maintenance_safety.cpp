@@ -23,33 +23,11 @@
 #include <cstring>
 
 using namespace lapora;
-using lapora::test::addRow;
-using lapora::test::checksum;
-using lapora::test::checksums;
-using lapora::test::dump;
-using lapora::test::RecordingDisplay;
-using lapora::test::ScriptedPrompter;
-using lapora::test::sql;
-using lapora::test::u;
-using lapora::test::WorkFolder;
+using namespace lapora::test;
 
 namespace {
 
-const QDate kDay(2024, 3, 5);
-const QTime kTime(14, 7, 9);
-const QString kSave = QStringLiteral("SAVE-20240305-140709");
 const QString kSaveNext = QStringLiteral("SAVE-20240305-140710");
-
-class Fixed {
-public:
-    explicit Fixed(const QTime& t = kTime) { Clock::fix(kDay, t); }
-    ~Fixed() { Clock::release(); }
-};
-
-ScriptedPrompter& expectDone(ScriptedPrompter& p) {
-    return p.expectMessage(QStringLiteral("LPMRep"), u("Karbantartás vége!"), Icon::Information, Buttons::Ok,
-                           Answer::Ok);
-}
 
 const QStringList kDataFiles = {QStringLiteral("lapora.mdb"), QStringLiteral("Parameter.lpb"),
                                 QStringLiteral("Regiszt.lpb")};
@@ -110,7 +88,7 @@ std::map<QString, QByteArray> dataChecksums(const QString& folder) {
 QStringList stepNames() {
     WorkFolder wf;
     fillRows();
-    Fixed clock;
+    FixedClock clock;
     ScriptedPrompter p;
     expectDone(p);
     RecordingDisplay shown;
@@ -145,7 +123,7 @@ TEST(MaintenanceSafety, AFailureAtAnyStepLosesNothing) {
             WorkFolder wf;
             fillRows();
             const auto originals = dataChecksums(wf.path());
-            Fixed clock;
+            FixedClock clock;
             ScriptedPrompter p;
             if (!ignored)
                 p.expectMessage(QStringLiteral("Hiba!"),
@@ -237,7 +215,7 @@ TEST(MaintenanceSafety, AHotJournalTravelsWithItsFileAndTheRowsComeOverRolledBac
     const auto originals = dataChecksums(wf.path());
     ASSERT_EQ(originals.count(QStringLiteral("lapora.mdb-journal")), 1u);
 
-    Fixed clock;
+    FixedClock clock;
     ScriptedPrompter p;
     expectDone(p);
     RecordingDisplay shown;
@@ -304,7 +282,7 @@ TEST(MaintenanceSafety, KilledAtAnyStepASecondRunSucceedsWithEveryRow) {
             EXPECT_FALSE(Database::resolve(f, wf.path()).isEmpty())
                 << f.toStdString() << " missing after the kill";
 
-        Fixed clock(kTime.addSecs(1));
+        FixedClock clock(kTime.addSecs(1));
         ScriptedPrompter p;
         expectDone(p);
         RecordingDisplay shown;
@@ -331,7 +309,7 @@ TEST(MaintenanceSafety, WhileTheFolderIsHeldNothingIsTouched) {
     ASSERT_EQ(lapora.state(), FolderLock::State::Taken);
     const auto before = checksums(wf.path());
 
-    Fixed clock;
+    FixedClock clock;
     ScriptedPrompter p;
     p.expectMessage(msg::kFigyelem, msg::kLaporaFut, Icon::Error, Buttons::Ok, Answer::Ok);
     RecordingDisplay shown;
@@ -346,7 +324,7 @@ TEST(MaintenanceSafety, WhileTheFolderIsHeldNothingIsTouched) {
 
 TEST(MaintenanceSafety, TheRunHoldsTheFolderSoLaporaStaysOut) {
     WorkFolder wf;
-    Fixed clock;
+    FixedClock clock;
     ScriptedPrompter p;
     expectDone(p);
     RecordingDisplay shown;
@@ -397,7 +375,7 @@ TEST(MaintenanceSafety, ALaporaKilledOutrightLeavesTheFolderFree) {
     ASSERT_TRUE(lapora.waitForStarted());
     ASSERT_TRUE(waitFor([&] { return FolderLock(wf.path()).held(); })) << "Lapora never took the folder";
 
-    Fixed clock;
+    FixedClock clock;
     {
         const auto before = checksums(wf.path());
         ScriptedPrompter p;

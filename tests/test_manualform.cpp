@@ -4,6 +4,7 @@
 #include "RtfReader.h"
 #include "ScriptedPrompter.h"
 #include "Session.h"
+#include "TestRows.h"
 #include "Twips.h"
 #include "WorkFolder.h"
 
@@ -18,16 +19,9 @@
 #include <gtest/gtest.h>
 
 using namespace lapora;
-using lapora::test::RecordingPrinter;
-using lapora::test::ScriptedPrompter;
-using lapora::test::TestModalHost;
-using lapora::test::WorkFolder;
+using namespace lapora::test;
 
 namespace {
-
-QString u(const char* s) {
-    return QString::fromUtf8(s);
-}
 
 QColor buttonColour(const QPushButton* b) {
     return b->palette().color(QPalette::Button);

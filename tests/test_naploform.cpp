@@ -1,14 +1,8 @@
-#include "Clock.h"
 #include "DataGrid.h"
 #include "Database.h"
-#include "Messages.h"
 #include "NaploFormX.h"
-#include "RecordingPrinter.h"
-#include "ScriptedPrompter.h"
-#include "Session.h"
-#include "TestRows.h"
 #include "View.h"
-#include "WorkFolder.h"
+#include "WindowTest.h"
 
 #include <QAction>
 #include <QLabel>
@@ -17,27 +11,19 @@
 #include <gtest/gtest.h>
 
 using namespace lapora;
-using lapora::test::addRow;
-using lapora::test::RecordingPrinter;
-using lapora::test::ScriptedPrompter;
-using lapora::test::TestModalHost;
-using lapora::test::u;
-using lapora::test::WorkFolder;
+using namespace lapora::test;
 
 namespace {
 
-const QDate kToday(2013, 5, 7);
-const QTime kNow(9, 15, 30);
 const QString kHeader = u("FakturoW programkezelési napló - 2013.05.07. - 09:15:30");
 
 // One log row; a null user is left Null.
 void addLog(const char* user, QDate day, QTime time, const char* action, double number = 0,
             const char* kind = "Lapora") {
-    lapora::test::Fields f{
-        {u("AkcióDátuma"), Value::date(day)},        {u("AkcióIdeje"), Value::time(time)},
-        {u("Akció"), Value::text(u(action))},        {u("Jelszó"), Value::text(u("titok"))},
-        {u("Path"), Value::text(u("/home/lapora"))}, {u("rekordID"), Value::text(u("LaporaX"))},
-        {u("Számlaszám"), Value::number(number)},    {u("OkmányTipus"), Value::text(u(kind))}};
+    Fields f{{u("AkcióDátuma"), Value::date(day)},        {u("AkcióIdeje"), Value::time(time)},
+             {u("Akció"), Value::text(u(action))},        {u("Jelszó"), Value::text(u("titok"))},
+             {u("Path"), Value::text(u("/home/lapora"))}, {u("rekordID"), Value::text(u("LaporaX"))},
+             {u("Számlaszám"), Value::number(number)},    {u("OkmányTipus"), Value::text(u(kind))}};
     if (user)
         f[u("Felhasználó")] = Value::text(u(user));
     addRow(QStringLiteral("Regiszt.lpb"), u("Regisztrálás"), f);
@@ -51,17 +37,8 @@ QString line(const char* user, const char* day, const char* time, const char* ac
            QLatin1Char('\r');
 }
 
-class NaploFormTest : public ::testing::Test {
+class NaploFormTest : public WindowTest<NaploFormX> {
 protected:
-    void SetUp() override {
-        Clock::fix(kToday, kNow);
-        session.printer = &printer;
-    }
-    void TearDown() override {
-        w.reset();
-        Clock::release();
-        EXPECT_TRUE(prompter.done()) << "not every expected dialog came";
-    }
     NaploFormX& open() {
         w = std::make_unique<NaploFormX>(session);
         return *w;
@@ -72,20 +49,8 @@ protected:
         addLog(nullptr, QDate(2013, 5, 2), QTime(8, 0, 0), "Lap nyomtatása");
         addLog("Nagy", QDate(2013, 5, 2), QTime(7, 30, 5), "Új címzett");
     }
-    QStringList column(int col) {
-        QStringList out;
-        for (int r = 0; r < w->grid()->model()->rowCount(); ++r)
-            out << w->grid()->model()->index(r, col).data().toString();
-        return out;
-    }
+    QStringList column(int col) { return columnTexts(w->grid()->model(), col); }
     void print() { w->findChild<QAction*>(QStringLiteral("Nyomtat"))->trigger(); }
-
-    WorkFolder wf;
-    ScriptedPrompter prompter;
-    TestModalHost modal;
-    RecordingPrinter printer;
-    Session session{prompter, modal};
-    std::unique_ptr<NaploFormX> w;
 };
 
 const QString kLineNagy = line("Nagy", "2013.05.02.", "07:30:05", "Új címzett", "0", "Lapora");

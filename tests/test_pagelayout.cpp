@@ -20,10 +20,7 @@
 #include <functional>
 
 using namespace lapora;
-using lapora::test::RecordingPrinter;
-using lapora::test::ScriptedPrompter;
-using lapora::test::TestModalHost;
-using lapora::test::u;
+using namespace lapora::test;
 
 namespace {
 

@@ -1,14 +1,8 @@
-#include "Clock.h"
 #include "DataGrid.h"
 #include "Database.h"
-#include "LaporaX.h"
-#include "Messages.h"
+#include "MainWindowTest.h"
 #include "ParameterFormX.h"
-#include "ScriptedPrompter.h"
-#include "Session.h"
-#include "TestRows.h"
 #include "View.h"
-#include "WorkFolder.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -20,21 +14,14 @@
 #include <gtest/gtest.h>
 
 using namespace lapora;
-using lapora::test::addRow;
-using lapora::test::ScriptedPrompter;
-using lapora::test::TestModalHost;
-using lapora::test::u;
-using lapora::test::WorkFolder;
+using namespace lapora::test;
 
 namespace {
 
-const QDate kToday(2013, 5, 7);
-const QTime kNow(9, 15, 30);
 const QString kSettings = QStringLiteral("EmblemaPath");
 
 Value storedSetting(const char* field, int row = 0) {
-    View v(Database::open(QStringLiteral("Parameter.lpb")), kSettings);
-    return v.valueAt(row, v.fieldIndex(u(field)));
+    return storedValue(QStringLiteral("Parameter.lpb"), kSettings, row, u(field));
 }
 
 int settingsRows() {
@@ -44,16 +31,10 @@ int settingsRows() {
 
 // "action | window" of every log row.
 QStringList logRows() {
-    View v(Database::open(QStringLiteral("Regiszt.lpb")), u("Regisztrálás"));
     QStringList out;
-    for (int i = 0; i < v.recordCount(); ++i)
-        out << v.valueAt(i, 4).display() + QStringLiteral(" | ") + v.valueAt(i, 7).display();
+    for (const LogRow& r : readLog())
+        out << r.action + QStringLiteral(" | ") + r.window;
     return out;
-}
-
-void type(QWidget* w, const QString& text) {
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
 
 void blockWrites(const char* when) {
@@ -67,44 +48,16 @@ void allowWrites() {
     Database::open(QStringLiteral("Parameter.lpb"))->executeRaw(QStringLiteral("DROP TRIGGER block"));
 }
 
-class ParameterFormTest : public ::testing::Test {
+class ParameterFormTest : public WindowTest<ParameterFormX> {
 protected:
-    void SetUp() override { Clock::fix(kToday, kNow); }
-    void TearDown() override {
-        w.reset();
-        Clock::release();
-        EXPECT_TRUE(prompter.done()) << "not every expected dialog came";
-    }
-
     ParameterFormX& open() {
         w = std::make_unique<ParameterFormX>(session);
         w->activate();
         return *w;
     }
-    template <class T> T* child(const char* name) {
-        T* c = w->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(c, nullptr) << name;
-        return c;
-    }
     QLineEdit* text1() { return child<QLineEdit>("Text1"); }
-    void expectRefused() {
-        prompter.expectMessage(msg::kFigyelem, msg::kIrasHiba, Icon::Error, Buttons::Ok, Answer::Ok);
-    }
-    // Types into a grid cell the way the user does: the first key opens the editor, the rest go into it.
-    void typeInCell(int col, const QString& keys) {
-        DataGrid* g = w->grid();
-        g->setCurrentIndex(g->model()->index(0, col));
-        for (const QChar ch : keys) {
-            QWidget* target = g->cellEditor() ? static_cast<QWidget*>(g->cellEditor()) : g;
-            QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-        }
-    }
-
-    WorkFolder wf;
-    ScriptedPrompter prompter;
-    TestModalHost modal;
-    Session session{prompter, modal};
-    std::unique_ptr<ParameterFormX> w;
+    // Types into a cell of the settings record's row.
+    void typeInCell(int col, const QString& keys) { test::typeInCell(w->grid(), 0, col, keys); }
 };
 
 TEST_F(ParameterFormTest, AnEmptyTableGetsOneRecordWithNormalSize) {
@@ -350,31 +303,13 @@ TEST_F(ParameterFormTest, LabelsFitTheirText) {
 
 // ---- the main window and the settings ---------------------------------------------------------------------
 
-class MainWindowSettingsTest : public ::testing::Test {
+class MainWindowSettingsTest : public MainWindowTest {
 protected:
     void SetUp() override {
-        Clock::fix(kToday, kNow);
-        session.endProgram = [] {};
+        MainWindowTest::SetUp();
         addRow(QStringLiteral("lapora.mdb"), QStringLiteral("Laporak"),
                {{u("Dátum"), Value::date(kToday)}, {u("CégNeve"), Value::text(u("A"))}});
     }
-    void TearDown() override {
-        w.reset();
-        Clock::release();
-        EXPECT_TRUE(prompter.done()) << "not every expected dialog came";
-    }
-    void start() {
-        w = std::make_unique<LaporaX>(session);
-        prompter.expectMessage(u("FIGYELEM! Új üres sor kérése!"), u("Kér most új adatot (üres sort)?"),
-                               Icon::Question, Buttons::YesNo, Answer::No);
-        w->activate();
-    }
-
-    WorkFolder wf;
-    ScriptedPrompter prompter;
-    TestModalHost modal;
-    Session session{prompter, modal};
-    std::unique_ptr<LaporaX> w;
 };
 
 TEST_F(MainWindowSettingsTest, TheSizeSettingMaximisesTheMainWindow) {

@@ -21,9 +21,7 @@
 #include <gtest/gtest.h>
 
 using namespace lapora;
-using lapora::test::ScriptedPrompter;
-using lapora::test::TestModalHost;
-using lapora::test::u;
+using namespace lapora::test;
 
 namespace {
 

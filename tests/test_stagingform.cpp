@@ -2,12 +2,8 @@
 #include "BusyButton.h"
 #include "DataGrid.h"
 #include "Database.h"
-#include "Messages.h"
-#include "ScriptedPrompter.h"
-#include "Session.h"
-#include "TestRows.h"
 #include "View.h"
-#include "WorkFolder.h"
+#include "WindowTest.h"
 
 #include <QAction>
 #include <QLabel>
@@ -19,11 +15,7 @@
 #include <functional>
 
 using namespace lapora;
-using lapora::test::addRow;
-using lapora::test::ScriptedPrompter;
-using lapora::test::TestModalHost;
-using lapora::test::u;
-using lapora::test::WorkFolder;
+using namespace lapora::test;
 
 namespace {
 
@@ -64,21 +56,12 @@ const QString kDeleteOne = u("Biztosan véglegesen törli az adatsort (Delete)?"
 const QString kDeleteAll = u("Biztosan véglegesen törli az összes adatot (Delete All)?");
 const QString kAllGone = u("Minden adat törölve (Deleted All)! Kér új adatot (New)?");
 
-class StagingFormTest : public ::testing::Test {
+class StagingFormTest : public WindowTest<AdatathozatalFormX, WatchingPrompter> {
 protected:
-    void TearDown() override {
-        w.reset();
-        EXPECT_TRUE(prompter.done()) << "not every expected dialog came";
-    }
     AdatathozatalFormX& open() {
         w = std::make_unique<AdatathozatalFormX>(session);
         w->activate();
         return *w;
-    }
-    template <class T> T* child(const char* name) {
-        T* c = w->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(c, nullptr) << name;
-        return c;
     }
     bool menusEnabled() {
         const bool one = child<QAction>("SorTorol")->isEnabled();
@@ -89,12 +72,7 @@ protected:
         return w->staging().hasCurrent() ? w->staging().field(u("CegNev")).display()
                                          : QStringLiteral("<none>");
     }
-    QStringList column(int col) {
-        QStringList out;
-        for (int r = 0; r < w->grid()->model()->rowCount(); ++r)
-            out << w->grid()->model()->index(r, col).data().toString();
-        return out;
-    }
+    QStringList column(int col) { return columnTexts(w->grid()->model(), col); }
     void expectDeleteOne(Answer a) {
         prompter.expectMessage(msg::kFigyelemTorles, kDeleteOne, Icon::Exclamation, Buttons::YesNo, a);
     }
@@ -104,16 +82,7 @@ protected:
     void expectAllGone(Answer a) {
         prompter.expectMessage(msg::kFigyelem, kAllGone, Icon::Exclamation, Buttons::YesNo, a);
     }
-    void expectRefused() {
-        prompter.expectMessage(msg::kFigyelem, msg::kIrasHiba, Icon::Error, Buttons::Ok, Answer::Ok);
-    }
     void block(const QString& trigger) { Database::open(QStringLiteral("lapora.mdb"))->executeRaw(trigger); }
-
-    WorkFolder wf;
-    WatchingPrompter prompter;
-    TestModalHost modal;
-    Session session{prompter, modal};
-    std::unique_ptr<AdatathozatalFormX> w;
 };
 
 TEST_F(StagingFormTest, ShowsEveryFieldButTheQuantityAndStandsOnTheFirstLine) {

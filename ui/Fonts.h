@@ -5,6 +5,11 @@
 
 namespace lapora {
 
+// The face and size the windows' controls were designed in.
+inline QFont designFont() {
+    return QFont(QStringLiteral("MS Sans Serif"), 8);
+}
+
 // The windows name the fonts they were designed with; on Linux the metric-compatible Liberation fonts stand
 // in, so captions keep their design widths. The windows' small default face runs narrower than the Arial
 // metrics of Liberation Sans (a caption such as "Cég-vállalkozó neve:" lost its colon at its design width):

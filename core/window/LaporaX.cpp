@@ -1,6 +1,7 @@
 #include "LaporaX.h"
 
 #include "FirstShow.h"
+#include "FormArea.h"
 #include "Imprint.h"
 
 #include "AdatathozatalFormX.h"
@@ -14,6 +15,7 @@
 #include "JobList.h"
 #include "LaporaFelhasznaloiKezikonyvForm.h"
 #include "LogEntry.h"
+#include "MenuCommand.h"
 #include "Messages.h"
 #include "ModalHost.h"
 #include "NaploFormX.h"
@@ -23,6 +25,7 @@
 #include "Prompter.h"
 #include "Regional.h"
 #include "Schema.h"
+#include "Search.h"
 #include "Session.h"
 #include "StoreError.h"
 #include "SzamlaImportFormX.h"
@@ -67,17 +70,17 @@ struct SearchLink {
     bool companies; // searches the company view, otherwise the job sheets
     const char* title;
     const char* prompt;
-    const char* criteria;
+    const char* field; // the field whose beginning it finds
     const char* notFound;
 };
 
 const SearchLink kSearchLinks[] = {
-    {"Label1", true, "Keresés (cég)névre", "Kérem a cég vagy vállalkozó nevét:", "[CimNev] like ",
+    {"Label1", true, "Keresés (cég)névre", "Kérem a cég vagy vállalkozó nevét:", "CimNev",
      "Nincs ilyen név!"},
-    {"Label10", false, "Keresés dátumra", "Kérem a dátumot:", "[Dátum] like ", "Nincs ilyen dátum!"},
-    {"Label11", false, "Keresés (cég)névre", "Kérem a cég vagy vállalkozó nevét:", "[CégNeve] like ",
+    {"Label10", false, "Keresés dátumra", "Kérem a dátumot:", "Dátum", "Nincs ilyen dátum!"},
+    {"Label11", false, "Keresés (cég)névre", "Kérem a cég vagy vállalkozó nevét:", "CégNeve",
      "Nincs ilyen név!"},
-    {"Label12", false, "Keresés munkalap sorszámra", "Kérem a munkalap sorszámát:", "[MunkalapSzáma] like ",
+    {"Label12", false, "Keresés munkalap sorszámra", "Kérem a munkalap sorszámát:", "MunkalapSzáma",
      "Nincs ilyen munkalap sorszám!"},
 };
 
@@ -181,48 +184,41 @@ void LaporaX::openViews() {
 // ---- layout -------------------------------------------------------------------------------------------
 
 void LaporaX::buildMenu() {
-    auto item = [this](QWidget* menu, const char* caption, const char* name, void (LaporaX::*slot)()) {
-        QAction* a = new QAction(u(caption), menu);
-        a->setObjectName(QString::fromLatin1(name));
-        menu->addAction(a);
-        connect(a, &QAction::triggered, this, slot);
-        return a;
-    };
     QMenuBar* bar = menuBar();
     QMenu* m = bar->addMenu(u("&Adatkezelés"));
     m->setObjectName(QStringLiteral("Adatkezeles"));
-    item(m, "Új adat felvitele", "LPUj", &LaporaX::newJobSheet);
+    addCommand(m, "Új adat felvitele", "LPUj", this, &LaporaX::newJobSheet);
     m->addSeparator();
-    item(m, "Kijelölt sor törlése", "LPTorol", &LaporaX::deleteJobSheet);
+    addCommand(m, "Kijelölt sor törlése", "LPTorol", this, &LaporaX::deleteJobSheet);
     m->addSeparator();
-    item(m, "Adat áthozatal tábla kezelése", "AthozatTabla", &LaporaX::openStagingTable);
+    addCommand(m, "Adat áthozatal tábla kezelése", "AthozatTabla", this, &LaporaX::openStagingTable);
 
     m = bar->addMenu(u("A&datkapcsolatok"));
     m->setObjectName(QStringLiteral("Adatkapcsolatok"));
-    item(m, "Számlázóból áthozatal (FakturoNext)", "SzamlA", &LaporaX::openInvoiceImport);
+    addCommand(m, "Számlázóból áthozatal (FakturoNext)", "SzamlA", this, &LaporaX::openInvoiceImport);
     m->addSeparator();
-    item(m, "Raktárból, vámraktárból áthozat (Tarolow, Keverda, Adorak)", "RaktarbolAthoz",
-         &LaporaX::openWarehouseImport);
+    addCommand(m, "Raktárból, vámraktárból áthozat (Tarolow, Keverda, Adorak)", "RaktarbolAthoz", this,
+               &LaporaX::openWarehouseImport);
 
     m = bar->addMenu(u("&Nyomtatás"));
     m->setObjectName(QStringLiteral("Nyomtatas"));
-    item(m, "Aktuális lap nyomtatása", "AktLapNyom", &LaporaX::printCurrentSheet);
+    addCommand(m, "Aktuális lap nyomtatása", "AktLapNyom", this, &LaporaX::printCurrentSheet);
     m->addSeparator();
-    item(m, "Lista", "LPNyom", &LaporaX::openJobList);
+    addCommand(m, "Lista", "LPNyom", this, &LaporaX::openJobList);
 
-    item(bar, "&Cégek-Vállalkozók törzs", "LPCeg", &LaporaX::openCompanyRegister);
+    addCommand(bar, "&Cégek-Vállalkozók törzs", "LPCeg", this, &LaporaX::openCompanyRegister);
 
     m = bar->addMenu(u("S&zerviz"));
     m->setObjectName(QStringLiteral("Szerviz"));
-    item(m, "Paraméter adatok", "ParametereK", &LaporaX::openSettings);
+    addCommand(m, "Paraméter adatok", "ParametereK", this, &LaporaX::openSettings);
     m->addSeparator();
-    item(m, "Napló", "naplozaS", &LaporaX::openLog);
+    addCommand(m, "Napló", "naplozaS", this, &LaporaX::openLog);
 
     m = bar->addMenu(u("&Segédlet"));
     m->setObjectName(QStringLiteral("Segedlet"));
-    item(m, "Kézikönyv", "Kezikonyv", &LaporaX::openManual);
+    addCommand(m, "Kézikönyv", "Kezikonyv", this, &LaporaX::openManual);
 
-    item(bar, "&Mentés-Kilépés", "Kilepes", &LaporaX::exitRoutine);
+    addCommand(bar, "&Mentés-Kilépés", "Kilepes", this, &LaporaX::exitRoutine);
 }
 
 QWidget* LaporaX::makeNavBar(View& v, DataGrid* grid, const QString& name, const QString& caption,
@@ -254,17 +250,10 @@ QWidget* LaporaX::makeNavBar(View& v, DataGrid* grid, const QString& name, const
 }
 
 void LaporaX::buildControls() {
-    auto* area = new QWidget(this);
-    area->setObjectName(QStringLiteral("Area"));
-    area->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    setCentralWidget(area);
+    QWidget* area = makeFormArea(this);
 
     auto label = [area](const QString& text, const QRect& r, const QString& name = QString()) {
-        auto* l = new QLabel(text, area);
-        l->setGeometry(r);
-        if (!name.isEmpty())
-            l->setObjectName(name);
-        return l;
+        return placeLabel(area, text, r, name);
     };
     auto link = [&](const char* name, const char* text, const QRect& r) {
         QLabel* l = label(u(text), r, QString::fromLatin1(name));
@@ -845,20 +834,12 @@ void LaporaX::search(const QString& linkName) {
         p.pointer(Pointer::Arrow);
         return;
     }
-    p.pointer(Pointer::Arrow);
-    const QString answer = p.input(u(link->title), u(link->prompt), QString()).value_or(QString());
-    p.pointer(Pointer::Hourglass);
-    if (answer.isEmpty()) {
-        p.pointer(Pointer::Arrow);
+    const std::optional<QString> answer = askSearchText(p, u(link->title), u(link->prompt));
+    if (!answer)
         return;
-    }
-    // A quote in the answer is searched for as it stands: doubled inside the quoted pattern.
-    QString pattern = answer;
-    pattern.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    const QString criteria = u(link->criteria) + QLatin1Char('"') + pattern + QStringLiteral("*\"");
     bool found = false;
     try {
-        found = v.findFirst(criteria);
+        found = v.findFirst(beginsWithCriteria(u(link->field), *answer));
     } catch (const StoreError& e) {
         storeFailed(e, Refused::Move);
         p.pointer(Pointer::Arrow);

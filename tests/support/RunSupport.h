@@ -1,6 +1,8 @@
 #pragma once
 
+#include "Clock.h"
 #include "MaintenanceRun.h"
+#include "ScriptedPrompter.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -14,6 +16,26 @@
 #include <stdexcept>
 
 namespace lapora::test {
+
+// The moment the maintenance tests run at, and the backup folder a run makes then.
+inline const QDate kDay(2024, 3, 5);
+inline const QTime kTime(14, 7, 9);
+inline const QString kSave = QStringLiteral("SAVE-20240305-140709");
+
+// Holds the clock at kDay, at kTime or the time given, while it lives.
+class FixedClock {
+public:
+    explicit FixedClock(const QTime& t = kTime) { Clock::fix(kDay, t); }
+    ~FixedClock() { Clock::release(); }
+    FixedClock(const FixedClock&) = delete;
+    FixedClock& operator=(const FixedClock&) = delete;
+};
+
+// The message that ends a run.
+inline ScriptedPrompter& expectDone(ScriptedPrompter& p) {
+    return p.expectMessage(QStringLiteral("LPMRep"), QString::fromUtf8("Karbantartás vége!"),
+                           Icon::Information, Buttons::Ok, Answer::Ok);
+}
 
 // What a run showed, one line per call: "l1 Adatbázis :lapora.mdb", "events", "pb1 1/3", ...
 class RecordingDisplay : public RunDisplay {
