@@ -125,10 +125,18 @@ void convertDateTime(sqlite3_context* ctx, int, sqlite3_value** argv) {
         sqlite3_result_value(ctx, v);
         return;
     }
+    // Already the field's own stored form (a copy between files of one kind, as LPMRep's): passed on as it
+    // is, with no text made.
+    const bool date = std::strcmp(kind, "D") == 0, time = std::strcmp(kind, "T") == 0;
+    if ((date && len == 10) || (time && len == 8) ||
+        (!date && !time && (len == 10 || (len == 19 && t != QTime(0, 0))))) {
+        sqlite3_result_value(ctx, v);
+        return;
+    }
     QString out;
-    if (std::strcmp(kind, "D") == 0)
+    if (date)
         out = isoDate(d);
-    else if (std::strcmp(kind, "T") == 0)
+    else if (time)
         out = isoTime(t);
     else
         out = isoDateTime(d, t);
