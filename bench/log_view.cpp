@@ -41,24 +41,15 @@ double cpuMs() {
     return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
-double rssKb() {
+// A "Vm…" line of this process's status, in kB: VmRSS what it holds now, VmHWM the most it has held.
+double statusKb(const char* key) {
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly))
         return -1;
+    const QByteArray prefix = QByteArray(key) + ':';
     for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble();
-    return -1;
-}
-
-// The most this process has held so far, in kB.
-double peakKb() {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble();
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').first().toDouble();
     return -1;
 }
 
@@ -73,7 +64,7 @@ std::shared_ptr<Database> openLogFile(const QString& dir) {
 }
 
 int logViewRun(const QString& dir, const QString& action, int expectedRow) {
-    const double startKb = rssKb();
+    const double startKb = statusKb("VmRSS");
     const QString select = QString::fromUtf8(kLogSelect);
     auto t0 = SteadyClock::now();
     double c0 = cpuMs();
@@ -108,7 +99,8 @@ int logViewRun(const QString& dir, const QString& action, int expectedRow) {
             throw std::runtime_error("marked row not found");
         findAgain.push_back(msSince(t0));
     }
-    const double viewPeakKb = peakKb(); // the view open and sorted; the fresh view below is another matter
+    const double viewPeakKb =
+        statusKb("VmHWM"); // the view open and sorted; the fresh view below is another matter
     v.reset();
     db.reset();
 
